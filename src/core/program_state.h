@@ -1,0 +1,105 @@
+// The one process-wide record of settings, run state and identity texts.
+// Every operation of the program reads and writes it directly.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+// The 19 numbered fields of a queued scene.
+enum SceneField {
+  kFieldFirstFrame = 0,
+  kFieldLastFrame = 1,
+  kFieldFrameStep = 2,
+  kFieldOutputDir = 3,
+  kFieldOutputPrefix = 4,
+  kFieldImageSaver = 5,
+  kFieldSaveRGB = 6,
+  kFieldFramesPerSecond = 7,
+  kFieldResolutionMultiplier = 8,
+  kFieldFrameSizeLabel = 9,
+  kFieldPixelAspect = 10,
+  kFieldAntialiasing = 11,
+  kFieldEnhancedAA = 12,
+  kFieldRenderMode = 13,
+  kFieldOutputFilenameFormat = 14,
+  kFieldFrameSize = 15,
+  kFieldImageExtension = 16,
+  kFieldUnused = 17,
+  kFieldPercentDone = 18,
+  kSceneFieldCount = 19,
+};
+
+using SceneEntry = std::array<std::string, kSceneFieldCount>;
+
+struct Settings {
+  std::string rendererPath;
+  std::string contentDirectory;
+  int windowX = 0;
+  int windowY = 0;
+  int idleTimeout = 10;   // minutes
+  int loadLastProject = 0;
+  int continueRendering = 0;
+  int confirmOverwrite = 0;
+  int detectMouseInactivity = 0;
+  std::string lastSavedProject;
+  std::string lastSceneDirectory;
+  int projectAutoLoaded = 0;
+};
+
+// The queue: row i of every list belongs to line i of the queue list.
+struct QueueState {
+  std::vector<std::string> scenePaths;
+  std::vector<std::string> displayTexts;
+  std::vector<SceneEntry> fields;
+  std::vector<int> renderStates;
+  int count = 0;
+  int currentScene = 0;
+  int renderCursor = 0;
+  int queueChanged = 0;
+  int detailsReenable = 0;
+  int pendingClearAnswer = 0;
+};
+
+struct ProgramState {
+  // Identity texts.
+  std::string programTitle;
+  std::string buildText;
+  std::string settingsFileName;
+  std::string placeholder;
+  std::string settingsWindowTitle;
+  std::string sceneSettingsWindowTitle;
+  std::string programDirectory;
+
+  Settings settings;
+  QueueState queue;
+
+  // Render job.
+  pf::ProcessHandle rendererProcess = 0;
+  int rendererExitCode = 0;
+  int rendering = 0;
+  int rendererPriority = pf::kPriorityIdle;
+  int logCapableBuild = 0;
+  int framesFound = 2;
+  int trayBusy = 0;
+  int idleSeconds = 0;
+  int idleBoosted = 0;
+  int previousMouseX = 0;
+  int previousMouseY = 0;
+
+  // Project and window.
+  std::string currentProjectPath;
+  int projectLoadFailed = 0;
+  int quitRequested = 0;
+  int outputViewOpen = 0;
+  int deleteFramesMode = 0;
+  std::string lastOutputFileName;
+};
+
+extern ProgramState g;
+
+// Zeroes the record and gives the fields their start-up values.
+void ResetProgramState();

@@ -1,0 +1,119 @@
+// Test-facing side of the headless backend: push events, queue the answers of
+// message boxes and requesters, read what the windows show, drive processes,
+// files and drives. Tests read like a person using the program.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace headless {
+
+// Forgets every window, control, event, answer, process and fault, and maps
+// the drives onto folders below root (a real directory). The program
+// directory becomes programDirectory (a Windows path such as "C:\Program\").
+void Reset(const std::string& root, const std::string& programDirectory = "C:\\Tallowbridge\\");
+
+// Host path of a Windows path ("C:\a\b.lws" -> root/C/a/b.lws). Drive
+// folders are created on demand for the drives in the drive list.
+std::string HostPath(const std::string& windowsPath);
+// Logical drives; "C:\" only after Reset.
+void SetDrives(const std::vector<std::string>& roots);
+
+// ---- events --------------------------------------------------------------
+void PushEvent(const pf::Event& event);
+void PushGadget(int control, int type = 0);   // also applies a click's effect:
+                                              // check boxes toggle, option
+                                              // buttons select
+void PushClose(int window = 0);
+void PushTimer(int timer = 1, int window = 0);
+void PushTray(int type);
+// Runs fn when the event queue is drained, instead of shutting down; lets a
+// scenario look at the state between events and push more.
+void OnEventsDrained(std::function<bool()> fn);  // return false to shut down
+int PendingEvents();
+
+// Sets the check state or selection as a user would, without an event.
+void SetState(int control, int state);
+void SetText(int control, const std::string& text);
+
+// ---- answers -------------------------------------------------------------
+// Message boxes take answers in order; with none queued they answer OK for
+// OK boxes and No for questions.
+void QueueAnswer(int answer);
+void QueueFileAnswer(const std::string& path);    // open/save requesters
+void QueuePathAnswer(const std::string& path);    // folder requester
+void QueueInputAnswer(const std::string& text);   // input requester
+
+struct ShownMessage {
+  std::string title;
+  std::string text;
+  int style = 0;
+  int answer = 0;
+};
+const std::vector<ShownMessage>& Messages();
+struct ShownRequester {
+  std::string kind;     // "open", "save", "path", "input"
+  std::string title;
+  std::string start;    // starting folder, or the prompt for "input"
+  std::string filter;   // or the default text for "input"
+};
+const std::vector<ShownRequester>& Requesters();
+
+// Every call that changes what the user sees or the machine, in order, one
+// line each ("beep 400 300", "message Error! ...", "start lwsn.exe ...").
+const std::vector<std::string>& Log();
+void ClearLog();
+
+// ---- windows and controls ------------------------------------------------
+struct ControlInfo {
+  int window = -1;
+  pf::ControlKind kind{};
+  int x = 0, y = 0, width = 0, height = 0;
+  std::string text;
+  std::string tooltip;
+  pf::FontId font = pf::kFontSystem;
+  bool enabled = true;
+  bool visible = true;
+  int state = 0;
+  std::vector<std::string> items;
+  int tabPanel = -1, tabIndex = 0;
+};
+const ControlInfo* Control(int control);
+// Control numbers of a window in creation order.
+std::vector<int> ControlsOf(int window);
+int FocusedControl();
+bool IsTopmost(int window);
+void Minimise(int window);   // as the user pressing the minimise button
+
+// ---- processes -----------------------------------------------------------
+struct Launch {
+  pf::ProcessHandle handle = 0;
+  std::string program;
+  std::string parameters;
+  std::string workingDirectory;
+  int flags = 0;
+  int priority = pf::kPriorityNormal;
+  int exitCode = pf::kStillActive;
+  bool terminated = false;
+};
+const std::vector<Launch>& Launches();
+void SetExitCode(pf::ProcessHandle process, int code);
+void FailNextLaunch();        // the next StartProgram returns 0
+int OwnPriority();
+
+// ---- pointer, files, faults ----------------------------------------------
+void SetPointer(int x, int y);
+// Writes through any handle fail once this many more bytes have been written.
+void FailWritesAfter(std::int64_t bytes);
+// Opening this path fails, as when another program holds it exclusively.
+void LockPath(const std::string& windowsPath, bool locked = true);
+// Files at this path cannot be written, replaced or deleted.
+void SetReadOnly(const std::string& windowsPath, bool readOnly = true);
+// Replacing a file fails (MovePathOver returns false).
+void FailReplace(bool fail = true);
+
+}  // namespace headless

@@ -1,0 +1,179 @@
+// Real files below the test's drive folders, with faults a test can ask for.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+
+#include "platform/headless/headless_internal.h"
+
+namespace fs = std::filesystem;
+using headless::detail::Host;
+using headless::detail::Normalised;
+using headless::detail::Record;
+using headless::detail::S;
+
+namespace {
+
+struct OpenFile {
+  int fd = -1;
+  std::string windowsPath;
+};
+
+std::map<pf::FileHandle, OpenFile>& Files() {
+  static std::map<pf::FileHandle, OpenFile> files;
+  return files;
+}
+
+bool IsLocked(const std::string& path) { return S().locked.count(Normalised(path)) > 0; }
+bool IsReadOnly(const std::string& path) { return S().readOnly.count(Normalised(path)) > 0; }
+
+// Windows wildcard match: * and ?, letters compared without case.
+bool Matches(const char* pattern, const char* name) {
+  if (*pattern == '\0') return *name == '\0';
+  if (*pattern == '*') return Matches(pattern + 1, name) || (*name && Matches(pattern, name + 1));
+  if (*name == '\0') return false;
+  if (*pattern != '?' && std::tolower(static_cast<unsigned char>(*pattern)) !=
+                             std::tolower(static_cast<unsigned char>(*name)))
+    return false;
+  return Matches(pattern + 1, name + 1);
+}
+
+}  // namespace
+
+namespace pf {
+
+FileHandle FileOpen(const std::string& path, FileMode mode) {
+  std::string host = Host(path);
+  if (host.empty() || IsLocked(path)) return 0;
+  if (mode != FileMode::ReadShared && IsReadOnly(path)) return 0;
+  int flags = O_RDONLY;
+  if (mode == FileMode::ReadWriteShared) flags = O_RDWR;
+  if (mode == FileMode::CreateWrite) flags = O_WRONLY | O_CREAT | O_TRUNC;
+  struct stat st {};
+  if (stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return 0;
+  int fd = ::open(host.c_str(), flags | O_CLOEXEC, 0644);
+  if (fd < 0) return 0;
+  static FileHandle next = 1;
+  FileHandle handle = next++;
+  Files()[handle] = {fd, path};
+  return handle;
+}
+
+std::int64_t FileRead(FileHandle file, void* buffer, std::int64_t bytes) {
+  auto it = Files().find(file);
+  if (it == Files().end()) return -1;
+  std::int64_t total = 0;
+  auto* out = static_cast<char*>(buffer);
+  while (total < bytes) {
+    ssize_t n = ::read(it->second.fd, out + total, static_cast<size_t>(bytes - total));
+    if (n < 0) return -1;
+    if (n == 0) break;
+    total += n;
+  }
+  return total;
+}
+
+std::int64_t FileWrite(FileHandle file, const void* buffer, std::int64_t bytes) {
+  auto it = Files().find(file);
+  if (it == Files().end()) return -1;
+  auto& budget = S().writeBudget;
+  std::int64_t allowed = bytes;
+  if (budget >= 0 && allowed > budget) allowed = budget;
+  std::int64_t total = 0;
+  const auto* in = static_cast<const char*>(buffer);
+  while (total < allowed) {
+    ssize_t n = ::write(it->second.fd, in + total, static_cast<size_t>(allowed - total));
+    if (n <= 0) return -1;
+    total += n;
+  }
+  if (budget >= 0) budget -= total;
+  return total == bytes ? total : -1;   // a short write is a failed write (disk full)
+}
+
+std::int64_t FileLength(FileHandle file) {
+  auto it = Files().find(file);
+  if (it == Files().end()) return -1;
+  struct stat st {};
+  return fstat(it->second.fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+
+bool FileClose(FileHandle file) {
+  auto it = Files().find(file);
+  if (it == Files().end()) return false;
+  bool ok = ::close(it->second.fd) == 0;
+  Files().erase(it);
+  return ok;
+}
+
+std::int64_t QueryFileSize(const std::string& path) {
+  std::string host = Host(path);
+  struct stat st {};
+  if (host.empty() || stat(host.c_str(), &st) != 0) return -1;
+  if (S_ISDIR(st.st_mode)) return -2;
+  return static_cast<std::int64_t>(st.st_size);
+}
+
+bool DeletePath(const std::string& path) {
+  std::string host = Host(path);
+  if (host.empty() || IsLocked(path) || IsReadOnly(path)) return false;
+  Record("delete " + path);
+  return ::unlink(host.c_str()) == 0;
+}
+
+bool MovePathOver(const std::string& source, const std::string& target) {
+  std::string from = Host(source), to = Host(target);
+  if (from.empty() || to.empty() || S().failReplace) return false;
+  if (IsLocked(source) || IsLocked(target) || IsReadOnly(target)) return false;
+  Record("replace " + target + " <- " + source);
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool MakeDirectory(const std::string& path) {
+  std::string host = Host(path);
+  return !host.empty() && ::mkdir(host.c_str(), 0755) == 0;
+}
+
+std::vector<DirEntry> ListDirectory(const std::string& directory, const std::string& pattern) {
+  std::vector<DirEntry> out;
+  std::string host = Host(directory);
+  std::error_code ec;
+  if (host.empty() || !fs::is_directory(host, ec)) return out;
+  for (const auto& item : fs::directory_iterator(host, ec)) {
+    std::string name = item.path().filename().string();
+    if (!Matches(pattern.c_str(), name.c_str())) continue;
+    DirEntry entry;
+    entry.name = name;
+    entry.isDirectory = item.is_directory(ec);
+    entry.size = entry.isDirectory ? 0 : static_cast<std::int64_t>(item.file_size(ec));
+    out.push_back(entry);
+  }
+  // NTFS lists names in order, without regard to case.
+  std::sort(out.begin(), out.end(), [](const DirEntry& a, const DirEntry& b) {
+    return Normalised(a.name) < Normalised(b.name);
+  });
+  return out;
+}
+
+std::vector<std::string> ListDriveRoots() { return S().drives; }
+
+}  // namespace pf
+
+namespace headless {
+
+void FailWritesAfter(std::int64_t bytes) { S().writeBudget = bytes; }
+void LockPath(const std::string& windowsPath, bool locked) {
+  if (locked) S().locked.insert(Normalised(windowsPath));
+  else S().locked.erase(Normalised(windowsPath));
+}
+void SetReadOnly(const std::string& windowsPath, bool readOnly) {
+  if (readOnly) S().readOnly.insert(Normalised(windowsPath));
+  else S().readOnly.erase(Normalised(windowsPath));
+}
+void FailReplace(bool fail) { S().failReplace = fail; }
+
+}  // namespace headless

@@ -1,0 +1,60 @@
+// State shared by the headless backend's files. Tests never include this;
+// they use headless.h.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless.h"
+
+namespace headless::detail {
+
+struct WindowInfo {
+  int x = 0, y = 0, width = 0, height = 0;
+  std::string title;
+  int flags = 0;
+  bool visible = false;
+  bool minimised = false;
+  bool topmost = false;
+};
+
+struct State {
+  std::string root;
+  std::string programDirectory;
+  std::vector<std::string> drives;
+  std::map<int, WindowInfo> windows;
+  std::map<int, ControlInfo> controls;
+  std::vector<int> creationOrder;
+  int focused = 0;
+  int activeWindow = 0;
+  std::deque<pf::Event> events;
+  std::function<bool()> drained;
+  bool shuttingDown = false;
+  std::deque<int> answers;
+  std::deque<std::string> fileAnswers, pathAnswers, inputAnswers;
+  std::vector<ShownMessage> messages;
+  std::vector<ShownRequester> requesters;
+  std::vector<std::string> log;
+  std::vector<Launch> launches;
+  bool failNextLaunch = false;
+  int ownPriority = pf::kPriorityNormal;
+  int pointerX = 0, pointerY = 0;
+  std::int64_t writeBudget = -1;   // -1: unlimited
+  std::set<std::string> locked, readOnly;
+  bool failReplace = false;
+  std::map<int, int> trayIcons;    // icon -> image
+  std::map<int, std::vector<std::string>> menus;
+};
+
+State& S();
+void Record(const std::string& line);
+// Host path for a Windows path, relative ones resolved against the program
+// directory; empty when the drive is not in the drive list.
+std::string Host(const std::string& windowsPath);
+std::string Normalised(const std::string& windowsPath);   // upper-cased full path
+
+}  // namespace headless::detail

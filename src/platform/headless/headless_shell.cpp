@@ -1,0 +1,114 @@
+// Tray icon, popup menus, processes, pointer, sound and time.
+#include "platform/headless/headless_internal.h"
+
+using headless::detail::Record;
+using headless::detail::S;
+
+namespace {
+
+headless::Launch* Find(pf::ProcessHandle process) {
+  for (auto& l : S().launches)
+    if (l.handle == process) return &l;
+  return nullptr;
+}
+
+}  // namespace
+
+namespace pf {
+
+bool LoadIconImage(int image) { return image == 93 || image == 94; }
+
+bool AddTrayIcon(int icon, int, int image) {
+  S().trayIcons[icon] = image;
+  Record("tray add " + std::to_string(icon) + " " + std::to_string(image));
+  return true;
+}
+
+void ChangeTrayIcon(int icon, int image) {
+  S().trayIcons[icon] = image;
+  Record("tray image " + std::to_string(image));
+}
+
+void SetTrayTooltip(int, const std::string& text) { Record("tray tooltip " + text.substr(0, 63)); }
+
+void RemoveTrayIcon(int icon) {
+  S().trayIcons.erase(icon);
+  Record("tray remove " + std::to_string(icon));
+}
+
+void CreatePopupMenuNumber(int menu) { S().menus[menu].clear(); }
+void AddMenuItem(int menu, int item, const std::string& text) {
+  S().menus[menu].push_back(std::to_string(item) + " " + text);
+}
+void AddMenuSeparator(int menu) { S().menus[menu].push_back("-"); }
+
+void ShowPopupMenu(int menu, int) {
+  std::string line = "menu";
+  for (const auto& item : S().menus[menu]) line += " | " + item;
+  Record(line);
+}
+
+ProcessHandle StartProgram(const std::string& program, const std::string& parameters,
+                           const std::string& workingDirectory, int flags) {
+  Record("start " + program + " |" + parameters + "| in " + workingDirectory);
+  if (S().failNextLaunch) {
+    S().failNextLaunch = false;
+    return 0;
+  }
+  headless::Launch l;
+  l.handle = static_cast<ProcessHandle>(1000 + S().launches.size());
+  l.program = program;
+  l.parameters = parameters;
+  l.workingDirectory = workingDirectory;
+  l.flags = flags;
+  S().launches.push_back(l);
+  return l.handle;
+}
+
+int ProcessExitCode(ProcessHandle process) {
+  auto* l = Find(process);
+  return l ? l->exitCode : -1;
+}
+
+void SetProcessPriority(ProcessHandle process, int priorityClass) {
+  if (auto* l = Find(process)) l->priority = priorityClass;
+  Record("priority " + std::to_string(priorityClass));
+}
+
+void TerminateProgram(ProcessHandle process, int exitCode) {
+  if (auto* l = Find(process)) {
+    l->terminated = true;
+    l->exitCode = exitCode;
+  }
+  Record("terminate " + std::to_string(process));
+}
+
+void SetOwnPriority(int priorityClass) { S().ownPriority = priorityClass; }
+
+void PointerPosition(int& x, int& y) {
+  x = S().pointerX;
+  y = S().pointerY;
+}
+
+void SoundBeep(int frequency, int milliseconds) {
+  Record("beep " + std::to_string(frequency) + " " + std::to_string(milliseconds));
+}
+
+void Pause(int) {}
+
+}  // namespace pf
+
+namespace headless {
+
+const std::vector<Launch>& Launches() { return S().launches; }
+void SetExitCode(pf::ProcessHandle process, int code) {
+  if (auto* l = Find(process)) l->exitCode = code;
+}
+void FailNextLaunch() { S().failNextLaunch = true; }
+int OwnPriority() { return S().ownPriority; }
+void SetPointer(int x, int y) {
+  S().pointerX = x;
+  S().pointerY = y;
+}
+
+}  // namespace headless

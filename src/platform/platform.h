@@ -1,0 +1,241 @@
+// The operations the program needs of the operating system. One header, two
+// implementations: src/platform/win32 (the product) and src/platform/headless
+// (in-memory windows, scripted events, real files; used by the tests).
+//
+// Windows, controls, images, menus and timers are addressed by the program's
+// own fixed numbers; on Win32 a control's number is its control ID. Control
+// numbers are unique across all windows. Sizes and positions are logical
+// pixels at 96 DPI. A window's position is the screen position of its inner
+// (client) area. Texts are 8-bit strings in the ANSI code page.
+//
+// Names avoid those that <windows.h> defines as macros (MessageBox,
+// DeleteFile, CreateDirectory, ...), since the Win32 backend includes both.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pf {
+
+// ---- start and end -------------------------------------------------------
+
+bool InitPlatform();          // windows, controls, fonts, images, tray, menus
+void ShutdownPlatform();      // frees everything the layer holds
+[[noreturn]] void ExitProcessWith(int code);
+
+// Full path of the program's directory, with its trailing backslash.
+std::string ProgramDirectory();
+
+// ---- fonts ---------------------------------------------------------------
+
+enum FontId { kFontSystem = 0, kFontBold = 1, kFontRegular = 2, kFontHeading = 3, kFontFixed = 4 };
+enum FontStyle { kFontPlain = 0, kFontBoldStyle = 1, kFontUnderline = 2 };
+bool LoadFont(FontId id, const std::string& face, int points, int styleFlags);
+
+// ---- windows -------------------------------------------------------------
+
+enum WindowFlag {
+  kWindowSystemMenu = 1,      // title bar with system menu and close box
+  kWindowMinimizeButton = 2,
+  kWindowTitleOnly = 4,       // title bar without system menu or buttons
+  kWindowHidden = 8,
+};
+
+bool OpenWindowAt(int window, int x, int y, int innerWidth, int innerHeight,
+                  const std::string& title, int flags);
+void CloseWindowNumber(int window);
+bool WindowExists(int window);
+void SetWindowVisible(int window, bool visible);
+bool IsWindowVisible(int window);
+bool IsWindowMinimised(int window);
+void PlaceWindow(int window, int x, int y);              // inner area to x, y
+int WindowX(int window);
+int WindowY(int window);
+void SetWindowInnerSize(int window, int innerWidth, int innerHeight);
+int WindowInnerWidth(int window);
+int WindowInnerHeight(int window);
+void SetWindowTopmost(int window, bool topmost);
+void ActivateWindowNumber(int window);                   // current and active
+std::string WindowTitle(int window);
+
+// ---- controls ------------------------------------------------------------
+
+enum class ControlKind {
+  GroupFrame,      // labelled frame
+  Button,          // push button
+  DefaultButton,   // push button answering Enter
+  CheckBox,        // automatic check box
+  OptionButton,    // radio button; a group starts at the first of a run
+  ListBox,         // single selection, notifies, both scroll bars
+  ReadOnlyField,   // one line, bordered, not editable
+  EditField,       // one line, editable
+  Label,           // one line, borderless
+  LabelRight,      // one line, borderless, right-aligned
+  RichText,        // multi-line, editable, both scroll bars
+  TabPanel,        // tab control; pages are added with AddTab
+  DropDownList,    // combo box with a fixed list
+};
+
+struct ControlSpec {
+  int id;
+  ControlKind kind;
+  int x, y, width, height;
+  const char* text;
+  const char* tooltip;    // nullptr or "" for none
+  FontId font;
+  int tabPanel = -1;      // >= 0: the control lies on page tabIndex of that panel
+  int tabIndex = 0;
+};
+
+bool CreateControl(int window, const ControlSpec& spec);
+void AddTab(int tabPanel, const std::string& text);
+bool ControlExists(int control);
+
+void SetControlText(int control, const std::string& text);
+std::string ControlText(int control);
+void SetControlEnabled(int control, bool enabled);
+bool IsControlEnabled(int control);
+void SetControlVisible(int control, bool visible);
+bool IsControlVisible(int control);
+void SetControlTooltip(int control, const std::string& text);
+void FocusControl(int control);
+
+// Check box / option button: 0 or 1. List box, drop-down list and tab
+// panel: the selected position, -1 for none.
+void SetControlState(int control, int state);
+int ControlState(int control);
+
+// Items of list boxes and drop-down lists.
+void AddControlItem(int control, const std::string& text);
+void RemoveControlItem(int control, int index);
+void ClearControlItems(int control);
+int CountControlItems(int control);
+std::string ControlItemText(int control, int index);
+void SetControlItemText(int control, int index, const std::string& text);
+
+// ---- events --------------------------------------------------------------
+
+constexpr int kEventNone = 0;        // the platform is shutting down
+constexpr int kEventClose = 16;      // WM_CLOSE
+constexpr int kEventTimer = 275;     // WM_TIMER
+constexpr int kEventGadget = 13100;
+constexpr int kEventMenu = 13101;
+constexpr int kEventTray = 13102;
+
+struct Event {
+  int code = kEventNone;
+  int window = 0;
+  int control = 0;   // gadget events: the control number
+  int type = 0;      // gadget: 0 change/click, 2 list double-click; tray: 0..3
+  int timer = 0;     // timer events: the timer identifier
+  int item = 0;      // menu events: the item number; tray events: the icon
+};
+
+// Waits for the next event of any window. Returns code kEventNone only when
+// the platform is shutting down, so every loop can end cleanly.
+Event WaitWindowEvent();
+
+void StartTimer(int window, int timer, int milliseconds);
+void StopTimer(int window, int timer);
+
+// ---- message boxes and requesters ----------------------------------------
+
+// Styles are the Windows MB_ values: 16 error + OK, 64 information + OK,
+// 36 question + Yes/No, 35 question + Yes/No/Cancel.
+constexpr int kBoxError = 16;
+constexpr int kBoxInfo = 64;
+constexpr int kBoxQuestion = 36;
+constexpr int kBoxQuestionCancel = 35;
+// Answers are the Windows ID values.
+constexpr int kAnswerOk = 1;
+constexpr int kAnswerCancel = 2;
+constexpr int kAnswerYes = 6;
+constexpr int kAnswerNo = 7;
+
+int ShowMessage(const std::string& title, const std::string& text, int style);
+
+// filter: "Description|*.ext|Description2|*.x" pairs. Empty text on cancel.
+std::string RequestOpenFile(const std::string& title, const std::string& start,
+                            const std::string& filter, int filterIndex);
+std::string RequestSaveFile(const std::string& title, const std::string& start,
+                            const std::string& filter, int filterIndex);
+// A folder with a trailing backslash, or empty text on cancel.
+std::string RequestPath(const std::string& title, const std::string& start);
+// Small modal window with a prompt, a one-line field and "Ok"; Escape gives "".
+std::string RequestInput(const std::string& title, const std::string& prompt,
+                         const std::string& defaultText);
+
+// ---- images, tray icon, popup menus --------------------------------------
+
+bool LoadIconImage(int image);   // 93 idle, 94 busy: built into the program
+bool AddTrayIcon(int icon, int window, int image);
+void ChangeTrayIcon(int icon, int image);
+void SetTrayTooltip(int icon, const std::string& text);
+void RemoveTrayIcon(int icon);
+
+void CreatePopupMenuNumber(int menu);
+void AddMenuItem(int menu, int item, const std::string& text);
+void AddMenuSeparator(int menu);
+void ShowPopupMenu(int menu, int window);   // at the pointer
+
+// ---- files and directories -----------------------------------------------
+// Relative paths are resolved against ProgramDirectory().
+
+enum class FileMode {
+  ReadShared,        // read; others may read and write meanwhile
+  ReadWriteShared,   // read and write; others may read and write meanwhile
+  CreateWrite,       // create or truncate; write only; others may read
+};
+using FileHandle = std::intptr_t;   // 0: no file
+
+FileHandle FileOpen(const std::string& path, FileMode mode);
+// Bytes read or written, -1 on error.
+std::int64_t FileRead(FileHandle file, void* buffer, std::int64_t bytes);
+std::int64_t FileWrite(FileHandle file, const void* buffer, std::int64_t bytes);
+std::int64_t FileLength(FileHandle file);
+bool FileClose(FileHandle file);   // false when buffered data could not be written
+
+// Size in bytes; -1 when there is no such file; -2 for a directory.
+std::int64_t QueryFileSize(const std::string& path);
+bool DeletePath(const std::string& path);
+// Replaces target by source in one step (MoveFileEx with REPLACE_EXISTING).
+bool MovePathOver(const std::string& source, const std::string& target);
+bool MakeDirectory(const std::string& path);
+
+struct DirEntry {
+  std::string name;
+  std::int64_t size = 0;
+  bool isDirectory = false;
+};
+// Entries of directory whose name matches pattern (* and ?, no case).
+std::vector<DirEntry> ListDirectory(const std::string& directory, const std::string& pattern);
+// Logical drive roots such as "C:\".
+std::vector<std::string> ListDriveRoots();
+
+// ---- processes -----------------------------------------------------------
+
+constexpr int kPriorityNormal = 32;
+constexpr int kPriorityIdle = 64;
+constexpr int kPriorityHigh = 128;
+constexpr int kStillActive = 259;
+
+using ProcessHandle = std::intptr_t;   // 0: none
+
+enum RunFlag { kRunHidden = 1 };
+// Starts program through the shell with the verb "open" without waiting.
+ProcessHandle StartProgram(const std::string& program, const std::string& parameters,
+                           const std::string& workingDirectory, int flags);
+// 259 while running; the exit code afterwards; -1 for an unknown handle.
+int ProcessExitCode(ProcessHandle process);
+void SetProcessPriority(ProcessHandle process, int priorityClass);
+void TerminateProgram(ProcessHandle process, int exitCode);
+void SetOwnPriority(int priorityClass);
+
+// ---- pointer, sound, time ------------------------------------------------
+
+void PointerPosition(int& x, int& y);
+void SoundBeep(int frequency, int milliseconds);
+void Pause(int milliseconds);
+
+}  // namespace pf
