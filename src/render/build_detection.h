@@ -1,0 +1,12 @@
+// Which renderer build is installed: only builds from 681 on accept the -l
+// option and write lwsn_tallowbridge.log.
+#pragma once
+
+// Reads the build number from the "$VER:" text inside the renderer
+// executable, sets g.logCapableBuild and shows RefreshLogButton only for
+// log-capable builds. A missing or empty renderer file is reported and turns
+// the log features off.
+void DetectRendererBuild();
+
+// Removes the renderer's log file beside lwsn.exe when the build writes one.
+void DeleteRendererLog();
