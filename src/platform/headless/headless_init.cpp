@@ -1,4 +1,5 @@
 // Start, end, drives and the program directory of the headless backend.
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -83,12 +84,13 @@ void ShutdownPlatform() {
   headless::detail::Record("shutdown");
 }
 
-// Tests cannot survive a real exit: the headless backend ends the process
-// with the code, after recording it. Scenario tests run the program's
-// ending in a death test or avoid calling it.
+// A test sees the program's ending through a death test: the log goes to
+// standard error first, so the test can match what happened before the exit.
 void ExitProcessWith(int code) {
   headless::detail::Record("exit " + std::to_string(code));
-  std::exit(code);
+  for (const auto& line : S().log) std::fprintf(stderr, "%s\n", line.c_str());
+  std::fflush(stderr);
+  std::_Exit(code);
 }
 
 std::string ProgramDirectory() { return S().programDirectory; }
