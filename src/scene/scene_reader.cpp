@@ -1,0 +1,215 @@
+#include "scene/scene_reader.h"
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "core/program_state.h"
+#include "core/text.h"
+#include "platform/platform.h"
+#include "scene/line_reader.h"
+#include "scene/render_tables.h"
+
+namespace {
+
+// How a key's value (the rest of its line after the blank) fills the entry.
+enum class ValueRule {
+  kWhole,           // the whole rest, unchanged
+  kFirstChar,       // only its first character
+  kPrefixSplit,     // directory part and prefix part
+  kFrameSize,       // into the frame size label and the FrameSize value
+  kPixelAspect,     // "1" is stored as "1.0"
+};
+
+struct ReaderKey {
+  std::string_view keyword;   // matched with one blank after it
+  ValueRule rule;
+  SceneField field;           // the first (or only) field it fills
+};
+
+constexpr std::array<ReaderKey, 14> kReaderKeys{{
+    {"FirstFrame", ValueRule::kWhole, kFieldFirstFrame},
+    {"LastFrame", ValueRule::kWhole, kFieldLastFrame},
+    {"FrameStep", ValueRule::kWhole, kFieldFrameStep},
+    {"SaveRGBImagesPrefix", ValueRule::kPrefixSplit, kFieldOutputDir},
+    {"RGBImageSaver", ValueRule::kWhole, kFieldImageSaver},
+    {"SaveRGB", ValueRule::kFirstChar, kFieldSaveRGB},
+    {"FramesPerSecond", ValueRule::kWhole, kFieldFramesPerSecond},
+    {"ResolutionMultiplier", ValueRule::kWhole, kFieldResolutionMultiplier},
+    {"FrameSize", ValueRule::kFrameSize, kFieldFrameSizeLabel},
+    {"PixelAspect", ValueRule::kPixelAspect, kFieldPixelAspect},
+    {"Antialiasing", ValueRule::kWhole, kFieldAntialiasing},
+    {"EnhancedAA", ValueRule::kWhole, kFieldEnhancedAA},
+    {"RenderMode", ValueRule::kWhole, kFieldRenderMode},
+    {"OutputFilenameFormat", ValueRule::kWhole, kFieldOutputFilenameFormat},
+}};
+constexpr std::size_t kLongestKeyword = 20;
+
+using FieldMask = std::uint32_t;
+constexpr FieldMask Bit(SceneField field) { return FieldMask{1} << field; }
+
+// The fields a key's line fills.
+FieldMask FieldsOf(const ReaderKey& key) {
+  switch (key.rule) {
+    case ValueRule::kPrefixSplit: return Bit(kFieldOutputDir) | Bit(kFieldOutputPrefix);
+    case ValueRule::kFrameSize: return Bit(kFieldFrameSizeLabel) | Bit(kFieldFrameSize);
+    default: return Bit(key.field);
+  }
+}
+
+// The text a field gets when it is empty on a line that is not its key's;
+// nullptr for fields without a default.
+const char* DefaultOf(int field) {
+  switch (field) {
+    case kFieldFirstFrame: return "0";
+    case kFieldLastFrame: return "60";
+    case kFieldFrameStep: return "1";
+    case kFieldOutputDir:
+    case kFieldOutputPrefix: return g.placeholder.c_str();
+    case kFieldSaveRGB: return "2";   // "2": the scene has no SaveRGB line
+    case kFieldFramesPerSecond: return "30";
+    case kFieldResolutionMultiplier: return "1.0";
+    case kFieldFrameSizeLabel: return kDefaultFrameSizeLabel;
+    case kFieldPixelAspect: return "1.0";
+    case kFieldAntialiasing: return "0";
+    case kFieldRenderMode: return "2";
+    case kFieldOutputFilenameFormat: return "3";
+    default: return nullptr;
+  }
+}
+
+// The key whose line this is (its keyword and one blank at the very start),
+// with the rest of the line after that blank.
+const ReaderKey* MatchKey(std::string_view line, std::string_view& rest) {
+  std::size_t blank = line.substr(0, kLongestKeyword + 1).find(' ');
+  if (blank == std::string_view::npos || blank == 0) return nullptr;
+  std::string_view keyword = line.substr(0, blank);
+  for (const auto& key : kReaderKeys) {
+    if (key.keyword == keyword) {
+      rest = line.substr(blank + 1);
+      return &key;
+    }
+  }
+  return nullptr;
+}
+
+// A quotation mark ends a part of the output path where it stands.
+std::string UpToQuote(std::string_view part) { return std::string(part.substr(0, part.find('"'))); }
+
+void SplitOutputPath(std::string_view value, SceneEntry& entry) {
+  std::size_t slash = value.rfind('\\');
+  if (slash == std::string_view::npos) {
+    entry[kFieldOutputDir].clear();
+    entry[kFieldOutputPrefix] = UpToQuote(value);
+  } else {
+    entry[kFieldOutputDir] = UpToQuote(value.substr(0, slash + 1));
+    entry[kFieldOutputPrefix] = UpToQuote(value.substr(slash + 1));
+  }
+}
+
+void TakeValue(const ReaderKey& key, std::string_view rest, SceneEntry& entry) {
+  switch (key.rule) {
+    case ValueRule::kWhole: entry[key.field].assign(rest); break;
+    case ValueRule::kFirstChar: entry[key.field].assign(rest.substr(0, 1)); break;
+    case ValueRule::kPrefixSplit: SplitOutputPath(rest, entry); break;
+    case ValueRule::kFrameSize:
+      entry[kFieldFrameSizeLabel].assign(rest);
+      entry[kFieldFrameSize].assign(rest);
+      break;
+    case ValueRule::kPixelAspect: entry[key.field] = rest == "1" ? "1.0" : std::string(rest); break;
+  }
+}
+
+FieldMask EmptyDefaultedFields(const SceneEntry& entry, FieldMask among) {
+  FieldMask empty = 0;
+  for (int f = 0; f < kSceneFieldCount; ++f)
+    if ((among & Bit(SceneField(f))) && DefaultOf(f) && entry[f].empty()) empty |= Bit(SceneField(f));
+  return empty;
+}
+
+void ApplyDefaults(SceneEntry& entry, FieldMask fields) {
+  for (int f = 0; fields != 0 && f < kSceneFieldCount; ++f) {
+    if (fields & Bit(SceneField(f))) {
+      entry[f] = DefaultOf(f);
+      fields &= ~Bit(SceneField(f));
+    }
+  }
+}
+
+// Every line is tested against every key. A field that is empty on a line
+// which is not its key's line gets its default there, so a key's line found
+// later overwrites the default and the last of several lines wins. Only
+// fields that are empty can take a default, so the defaults still owed are
+// kept as a mask instead of testing every field on every line.
+void ScanSceneLines(int count, SceneEntry& entry) {
+  constexpr FieldMask kAll = ~FieldMask{0};
+  FieldMask owed = EmptyDefaultedFields(entry, kAll);
+  for (int n = 1; n <= count; ++n) {
+    std::string_view rest;
+    const ReaderKey* key = MatchKey(LineReaderLine(n), rest);
+    FieldMask keyFields = key ? FieldsOf(*key) : 0;
+    if (owed & ~keyFields) {
+      ApplyDefaults(entry, owed & ~keyFields);
+      owed &= keyFields;
+    }
+    if (key) {
+      TakeValue(*key, rest, entry);
+      owed = (owed & ~keyFields) | EmptyDefaultedFields(entry, keyFields);
+    }
+  }
+}
+
+}  // namespace
+
+bool CheckSceneFile(const std::string& path) {
+  int count = LineReaderOpen(path);
+  bool accepted = count >= 1 && LineReaderLine(1) == "LWSC";
+  LineReaderClose();
+  if (!accepted) {
+    pf::ShowMessage("Error!",
+                    "'" + path + "'\nis corrupted, or not a valid Lightwave Scene file!\n\nNo file loaded!",
+                    pf::kBoxError);
+  }
+  return accepted;
+}
+
+std::string ImageExtensionOfSaver(const std::string& saver) {
+  std::size_t from = saver.size() > 5 ? saver.size() - 5 : 0;
+  return saver.substr(from, 4);
+}
+
+void CheckOutputDrive(int row) {
+  if (row < 0 || static_cast<std::size_t>(row) >= g.queue.fields.size()) return;
+  std::string& directory = g.queue.fields[row][kFieldOutputDir];
+  if (directory.find(':') == std::string::npos) return;
+  std::string drive = directory.substr(0, 3);
+  for (const auto& root : pf::ListDriveRoots())
+    if (EqualsNoCase(drive, root)) return;
+  directory = g.placeholder;
+  std::string scenePath =
+      static_cast<std::size_t>(row) < g.queue.scenePaths.size() ? g.queue.scenePaths[row] : std::string();
+  pf::ShowMessage("INFO",
+                  "Output drive '" + drive + "' in '" + FilePart(scenePath) +
+                      "' was not found on your system, please relocate.",
+                  pf::kBoxInfo);
+}
+
+void ReadSceneEntry(int row) {
+  if (row < 0 || static_cast<std::size_t>(row) >= g.queue.fields.size() ||
+      static_cast<std::size_t>(row) >= g.queue.scenePaths.size())
+    return;
+  SceneEntry& entry = g.queue.fields[row];
+  int count = LineReaderOpen(g.queue.scenePaths[row]);
+  // An unreadable scene keeps what its entry held: nothing is scanned, so
+  // no default is applied and no drive is checked.
+  if (count < 1) {
+    LineReaderClose();
+    return;
+  }
+  ScanSceneLines(count, entry);
+  LineReaderClose();
+  CheckOutputDrive(row);
+  entry[kFieldImageExtension] = ImageExtensionOfSaver(entry[kFieldImageSaver]);
+  LabelFreshEntry(entry);
+}

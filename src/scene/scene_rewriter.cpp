@@ -1,0 +1,343 @@
+#include "scene/scene_rewriter.h"
+
+#include <array>
+#include <string_view>
+
+#include "core/program_state.h"
+#include "core/text.h"
+#include "platform/platform.h"
+#include "scene/line_reader.h"
+#include "scene/scene_pass.h"
+#include "scene/scene_reader.h"
+
+namespace {
+
+int lastImageFormatChoice = 0;
+
+// ---- the current scene ---------------------------------------------------
+
+bool HasCurrentScene() {
+  int row = g.queue.currentScene;
+  return row >= 0 && static_cast<std::size_t>(row) < g.queue.fields.size() &&
+         static_cast<std::size_t>(row) < g.queue.scenePaths.size() &&
+         !g.queue.scenePaths[row].empty();
+}
+SceneEntry& CurrentEntry() { return g.queue.fields[g.queue.currentScene]; }
+const std::string& CurrentScenePath() { return g.queue.scenePaths[g.queue.currentScene]; }
+
+// ---- messages --------------------------------------------------------------
+
+void ReportNoLines(const std::string& scenePath) {
+  pf::ShowMessage("Error!", "Could not access '" + scenePath + "'\n\rCheck source file, and try again!",
+                  pf::kBoxError);
+}
+
+void ReportCannotWrite(RewriteMode mode) {
+  if (mode == RewriteMode::kCopy)
+    pf::ShowMessage("Error!", "Could not create file!\n\rDisk full?", pf::kBoxError);
+  else
+    pf::ShowMessage("Error!", "Could not create or overwrite temporary file!\n\rAlready in use by other software?",
+                    pf::kBoxError);
+}
+
+void ReportCannotReplace(const std::string& target) {
+  pf::ShowMessage("Error!",
+                  "Could not replace '" + target +
+                      "'\n\rThe file was left unchanged. Already in use by other software, or write-protected?",
+                  pf::kBoxError);
+}
+
+// A write or close that failed is reported as the output file that could not
+// be made, since that is what the user has to look into (space, rights).
+void ReportFailure(PassResult result, RewriteMode mode, const std::string& scenePath, const std::string& target) {
+  switch (result) {
+    case PassResult::kDone: break;
+    case PassResult::kNoLines: ReportNoLines(scenePath); break;
+    case PassResult::kCreateFailed:
+    case PassResult::kWriteFailed: ReportCannotWrite(mode); break;
+    case PassResult::kReplaceFailed: ReportCannotReplace(target); break;
+  }
+}
+
+// ---- output lines ----------------------------------------------------------
+
+// The placeholder is no path: a scene is never given it as its output path.
+bool OutputPathKnown(const SceneEntry& entry) {
+  return entry[kFieldOutputDir] != g.placeholder && entry[kFieldOutputPrefix] != g.placeholder;
+}
+std::string PrefixLine(const SceneEntry& entry) {
+  return "SaveRGBImagesPrefix " + entry[kFieldOutputDir] + entry[kFieldOutputPrefix];
+}
+std::string SaverLine(const SceneEntry& entry) { return "RGBImageSaver " + entry[kFieldImageSaver]; }
+std::string FormatLine(const SceneEntry& entry) {
+  return "OutputFilenameFormat " + entry[kFieldOutputFilenameFormat];
+}
+
+// ---- scene settings rewrite ----------------------------------------------
+
+enum SettingsKey { kKeyMultiplier, kKeyFrameSize, kKeyRenderMode, kKeyAntialiasing, kKeyFilenameFormat, kSettingsKeys };
+constexpr std::array<std::string_view, kSettingsKeys> kSettingsKeyTexts{
+    "ResolutionMultiplier ", "FrameSize ", "RenderMode ", "Antialiasing ", "OutputFilenameFormat "};
+constexpr std::array<SceneField, kSettingsKeys> kSettingsKeyFields{
+    kFieldResolutionMultiplier, kFieldFrameSize, kFieldRenderMode, kFieldAntialiasing, kFieldOutputFilenameFormat};
+
+struct SettingsPlan {
+  std::array<std::string, kSettingsKeys> value;   // empty: the key is not marked
+  std::string enhanced;                           // EnhancedAA value of the new level
+  bool everyRenderModeLine = false;
+  std::array<bool, kSettingsKeys> replaced{};
+};
+
+SettingsPlan PlanSettings(const SceneSettingsChange& change) {
+  SettingsPlan plan;
+  if (change.frameScaleChanged && !FrameScaleValue(change.frameScale).empty()) {
+    plan.value[kKeyMultiplier] = FrameScaleValue(change.frameScale);
+    plan.value[kKeyFrameSize] =
+        std::to_string(change.scaledSize.width) + " " + std::to_string(change.scaledSize.height);
+  }
+  plan.value[kKeyRenderMode] = RenderModeValue(change.renderMode);
+  // Quickshade and Wireframe must not be left standing in any RenderMode
+  // line; Realistic replaces only the first.
+  plan.everyRenderModeLine =
+      change.renderMode == kRenderModeQuickshade || change.renderMode == kRenderModeWireframe;
+  if (change.antialiasingChanged) {
+    plan.value[kKeyAntialiasing] = AntialiasingLevelValue(change.antialiasing);
+    plan.enhanced = AntialiasingEnhancedValue(change.antialiasing);
+  }
+  if (change.filenameFormatChanged) plan.value[kKeyFilenameFormat] = FilenameFormatValue(change.filenameFormat);
+  return plan;
+}
+
+// The marked key this line is replaced for, or -1. A key is given up at the
+// first line that holds its text anywhere.
+int SettingsKeyOfLine(std::string_view line, SettingsPlan& plan, std::array<bool, kSettingsKeys>& looking) {
+  int replace = -1;
+  for (int k = 0; k < kSettingsKeys; ++k) {
+    if (!looking[k]) continue;
+    if (k == kKeyRenderMode && plan.everyRenderModeLine) {
+      if (StartsWith(line, kSettingsKeyTexts[k])) replace = k;
+      continue;
+    }
+    auto at = line.find(kSettingsKeyTexts[k]);
+    if (at == std::string_view::npos) continue;
+    looking[k] = false;
+    if (at == 0) replace = k;
+  }
+  return replace;
+}
+
+void VisitSettingsLines(int count, PassOutput& out, SettingsPlan& plan) {
+  std::array<bool, kSettingsKeys> looking{};
+  for (int k = 0; k < kSettingsKeys; ++k) looking[k] = !plan.value[k].empty();
+  for (int n = 1; n <= count; ++n) {
+    int key = SettingsKeyOfLine(LineReaderLine(n), plan, looking);
+    if (key < 0) {
+      CopyLine(out, n);
+      continue;
+    }
+    plan.replaced[key] = true;
+    WriteNewLine(out, std::string(kSettingsKeyTexts[key]) + plan.value[key]);
+    if (key != kKeyAntialiasing) continue;
+    // The EnhancedAA line belongs right below Antialiasing: written for an
+    // enhanced level, and the old one there goes in any case.
+    if (!plan.enhanced.empty()) WriteNewLine(out, "EnhancedAA " + plan.enhanced);
+    if (n < count && StartsWith(LineReaderLine(n + 1), "EnhancedAA ")) ++n;
+  }
+}
+
+// The entry takes what now stands in the scene.
+void StoreWrittenSettings(const SettingsPlan& plan, SceneEntry& entry) {
+  for (int k = 0; k < kSettingsKeys; ++k)
+    if (plan.replaced[k]) entry[kSettingsKeyFields[k]] = plan.value[k];
+  if (plan.replaced[kKeyAntialiasing]) entry[kFieldEnhancedAA] = plan.enhanced;
+}
+
+// ---- output settings rewrite ---------------------------------------------
+
+struct OutputPlan {
+  std::string frameKey;        // key text of a pending frame change, or empty
+  std::string frameLine;
+  bool switchPending = false;
+  bool writeOutputPath = false;
+  bool blockAtOverlayLabel = false;
+  std::string formatLine, prefixLine, saverLine;
+  bool changed = false;        // a line was replaced or inserted
+  bool switchSettled = false;
+  bool blockInserted = false;
+};
+
+struct FrameKey {
+  const char* text;
+  SceneField field;
+};
+FrameKey FrameKeyOf(FrameChange frame) {
+  switch (frame) {
+    case FrameChange::kFirstFrame: return {"FirstFrame ", kFieldFirstFrame};
+    case FrameChange::kLastFrame: return {"LastFrame ", kFieldLastFrame};
+    case FrameChange::kFrameStep: return {"FrameStep ", kFieldFrameStep};
+    case FrameChange::kNone: break;
+  }
+  return {"", kFieldUnused};
+}
+
+// Which saver the scene gets. A format picked in the output filename window
+// decides; otherwise the scene keeps its own saver, even one that is none of
+// the known seven. Only a scene without any saver takes the last choice.
+void ChooseImageSaver(SceneEntry& entry, int pickedImageFormat) {
+  if (!ImageFormatSaver(pickedImageFormat).empty()) {
+    RememberImageFormatChoice(pickedImageFormat);
+    entry[kFieldImageSaver] = ImageFormatSaver(pickedImageFormat);
+    int byExtension = ImageFormatIndex(entry[kFieldImageExtension]);
+    if (!entry[kFieldImageExtension].empty() && byExtension != kNoIndex)
+      entry[kFieldImageSaver] = ImageFormatSaver(byExtension);
+  } else if (entry[kFieldImageSaver].empty()) {
+    entry[kFieldImageSaver] = ImageFormatSaver(lastImageFormatChoice);
+  }
+}
+
+OutputPlan PlanOutput(const SceneEntry& entry, FrameChange frame, bool outputSwitch) {
+  OutputPlan plan;
+  FrameKey key = FrameKeyOf(frame);
+  plan.frameKey = key.text;
+  if (!plan.frameKey.empty()) plan.frameLine = plan.frameKey + entry[key.field];
+  plan.switchPending = outputSwitch;
+  plan.writeOutputPath = OutputPathKnown(entry);
+  // "2": the scene has no SaveRGB line, so the whole block goes in.
+  plan.blockAtOverlayLabel = plan.writeOutputPath && entry[kFieldSaveRGB] == "2";
+  plan.formatLine = FormatLine(entry);
+  plan.prefixLine = PrefixLine(entry);
+  plan.saverLine = SaverLine(entry);
+  return plan;
+}
+
+// Writes the output block in place of the DataOverlayLabel line and copies
+// the rest of the scene.
+void InsertBlockAtOverlayLabel(int n, int count, PassOutput& out, OutputPlan& plan) {
+  WriteNewLine(out, "DataOverlaylabel");
+  WriteNewLine(out, "SaveRGB 1");
+  WriteNewLine(out, plan.formatLine);
+  WriteNewLine(out, plan.prefixLine);
+  WriteNewLine(out, plan.saverLine);
+  plan.blockInserted = plan.changed = true;
+  for (int m = n + 1; m <= count; ++m) CopyLine(out, m);
+}
+
+// The first rule that fits decides what becomes of a line.
+void VisitOutputLines(int count, PassOutput& out, OutputPlan& plan) {
+  for (int n = 1; n <= count; ++n) {
+    std::string_view line = LineReaderLine(n);
+    char first = line.empty() ? '\0' : line[0];
+    if (first != 'F' && first != 'L' && first != 'S' && first != 'D' && first != 'R') {
+      CopyLine(out, n);   // no rule concerns this line
+      continue;
+    }
+    if (!plan.frameKey.empty() && StartsWith(line, plan.frameKey)) {
+      WriteNewLine(out, plan.frameLine);
+      plan.frameKey.clear();
+      plan.changed = true;
+    } else if (plan.switchPending && StartsWith(line, "SaveRGB 0")) {
+      WriteNewLine(out, "SaveRGB 1");
+      plan.switchPending = false;
+      plan.switchSettled = plan.changed = true;
+    } else if (plan.switchPending && StartsWith(line, "SaveRGB 1")) {
+      CopyLine(out, n);
+      plan.switchPending = false;
+      plan.switchSettled = true;
+    } else if (plan.blockAtOverlayLabel && StartsWith(line, "DataOverlayLabel ")) {
+      InsertBlockAtOverlayLabel(n, count, out, plan);
+      return;
+    } else if (plan.writeOutputPath && StartsWith(line, "SaveRGBImagesPrefix ")) {
+      WriteNewLine(out, plan.prefixLine);
+      plan.changed = true;
+    } else if (StartsWith(line, "RGBImageSaver ")) {
+      WriteNewLine(out, plan.saverLine);
+      plan.changed = true;
+    } else {
+      CopyLine(out, n);
+    }
+  }
+}
+
+bool OutputSettingsPass(FrameChange frame, const std::string& previousText, bool outputSwitch,
+                        int pickedImageFormat, bool secondPass) {
+  int row = g.queue.currentScene;
+  const std::string path = CurrentScenePath();
+  ChooseImageSaver(CurrentEntry(), pickedImageFormat);
+  OutputPlan plan = PlanOutput(CurrentEntry(), frame, outputSwitch);
+  PassResult result =
+      RunScenePass(path, path, [&plan](int count, PassOutput& out) { VisitOutputLines(count, out, plan); });
+  if (result != PassResult::kDone) {
+    ReportFailure(result, RewriteMode::kOverwrite, path, path);
+    if (frame != FrameChange::kNone) CurrentEntry()[FrameKeyOf(frame).field] = previousText;
+    return false;
+  }
+  if (plan.blockInserted) CurrentEntry()[kFieldSaveRGB] = "1";
+  if (!plan.changed) InsertOutputBlock();
+  ReadSceneEntry(row);
+  // A scene whose SaveRGB line was met is written once more, so that the
+  // output lines go in below it when the scene had none.
+  if (plan.switchSettled && !secondPass)
+    return OutputSettingsPass(FrameChange::kNone, std::string(), false, pickedImageFormat, true);
+  return true;
+}
+
+}  // namespace
+
+std::string SceneCopyPath(const std::string& scenePath) {
+  std::size_t keep = scenePath.size() >= 4 ? scenePath.size() - 4 : 0;
+  return scenePath.substr(0, keep) + "_copy.lws";
+}
+
+void RememberImageFormatChoice(int position) {
+  if (!ImageFormatSaver(position).empty()) lastImageFormatChoice = position;
+}
+int LastImageFormatChoice() { return lastImageFormatChoice; }
+
+bool RewriteSceneSettings(RewriteMode mode, const SceneSettingsChange& change) {
+  if (!HasCurrentScene()) return false;
+  const std::string path = CurrentScenePath();
+  std::string target = mode == RewriteMode::kOverwrite ? path : SceneCopyPath(path);
+  SettingsPlan plan = PlanSettings(change);
+  PassResult result =
+      RunScenePass(path, target, [&plan](int count, PassOutput& out) { VisitSettingsLines(count, out, plan); });
+  if (result != PassResult::kDone) {
+    ReportFailure(result, mode, path, target);
+    return false;
+  }
+  if (mode == RewriteMode::kCopy) {
+    pf::ShowMessage("Info", "Scene was saved sucessfully as:\n\r" + target, pf::kBoxInfo);
+    return true;
+  }
+  StoreWrittenSettings(plan, CurrentEntry());
+  return true;
+}
+
+bool RewriteOutputSettings(FrameChange frame, const std::string& previousText, bool outputSwitch,
+                           int pickedImageFormat) {
+  if (!HasCurrentScene()) return false;
+  return OutputSettingsPass(frame, previousText, outputSwitch, pickedImageFormat, false);
+}
+
+bool InsertOutputBlock() {
+  if (!HasCurrentScene()) return false;
+  const SceneEntry& entry = CurrentEntry();
+  if (!OutputPathKnown(entry)) return true;   // nothing that could be written
+  const std::string path = CurrentScenePath();
+  std::array<std::string, 3> block{FormatLine(entry), PrefixLine(entry), SaverLine(entry)};
+  PassResult result = RunScenePass(path, path, [&block](int count, PassOutput& out) {
+    for (int n = 1; n <= count; ++n) {
+      if (!StartsWith(LineReaderLine(n), "SaveRGB 1")) {
+        CopyLine(out, n);
+        continue;
+      }
+      WriteNewLine(out, "SaveRGB 1");
+      for (const auto& line : block) WriteNewLine(out, line);
+    }
+  });
+  // A scene that cannot be read or whose temporary file cannot be made is
+  // left as it is without a word, as its output settings were just written;
+  // a failure halfway through the new file is reported.
+  if (result == PassResult::kWriteFailed || result == PassResult::kReplaceFailed)
+    ReportFailure(result, RewriteMode::kOverwrite, path, path);
+  return result == PassResult::kDone;
+}
