@@ -1,0 +1,379 @@
+// Controls of the program's windows. A control's number is its control ID, so
+// GetDlgItem(window, number) finds it from outside too. Controls on a tab
+// page are siblings of the tab control, laid over its display area and shown
+// only while their page is selected.
+#include "platform/win32/win32_internal.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <algorithm>
+
+namespace win32 {
+
+ControlRecord* Control(int control) {
+  auto it = S().controls.find(control);
+  return it == S().controls.end() ? nullptr : &it->second;
+}
+
+void LayoutTabPages(int tabPanel) {
+  auto* panel = Control(tabPanel);
+  if (!panel || panel->kind != pf::ControlKind::TabPanel) return;
+  RECT area{};
+  GetClientRect(panel->hwnd, &area);
+  TabCtrl_AdjustRect(panel->hwnd, FALSE, &area);
+  MapWindowPoints(panel->hwnd, GetParent(panel->hwnd), reinterpret_cast<POINT*>(&area), 2);
+  int page = TabCtrl_GetCurSel(panel->hwnd);
+  for (auto& [number, c] : S().controls) {
+    if (c.tabPanel != tabPanel) continue;
+    SetWindowPos(c.hwnd, HWND_TOP, area.left + Px(c.x), area.top + Px(c.y), 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowWindow(c.hwnd, c.visible && c.tabIndex == page ? SW_SHOWNA : SW_HIDE);
+  }
+}
+
+}  // namespace win32
+
+namespace {
+
+using win32::Control;
+using win32::ControlRecord;
+using win32::Px;
+using win32::S;
+
+struct ClassAndStyle {
+  const char* className;
+  DWORD style;
+  DWORD exStyle;
+};
+
+const char* RichEditClass() {
+  return GetModuleHandleA("Msftedit.dll") ? "RICHEDIT50W" : "RichEdit20A";
+}
+
+// A run of option buttons forms one group: the first of a run starts it.
+bool PreviousIsOptionButton(int window) {
+  return S().lastCreated.count(window) && S().lastCreated[window] == pf::ControlKind::OptionButton;
+}
+
+ClassAndStyle ClassFor(int window, pf::ControlKind kind) {
+  using K = pf::ControlKind;
+  switch (kind) {
+    case K::GroupFrame: return {"BUTTON", BS_GROUPBOX, 0};
+    case K::Button: return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case K::DefaultButton: return {"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, 0};
+    case K::CheckBox: return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+    case K::OptionButton:
+      return {"BUTTON", static_cast<DWORD>(BS_AUTORADIOBUTTON | WS_TABSTOP |
+                                           (PreviousIsOptionButton(window) ? 0 : WS_GROUP)), 0};
+    case K::ListBox:
+      return {"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+              WS_EX_CLIENTEDGE};
+    case K::ReadOnlyField:
+      return {"EDIT", ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case K::EditField: return {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case K::Label: return {"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+    case K::LabelRight: return {"STATIC", SS_RIGHT | SS_NOPREFIX, 0};
+    case K::RichText:
+      return {RichEditClass(),
+              ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL |
+                  WS_TABSTOP,
+              WS_EX_CLIENTEDGE};
+    case K::TabPanel: return {WC_TABCONTROLA, WS_CLIPSIBLINGS | WS_TABSTOP, 0};
+    case K::DropDownList: return {"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
+  }
+  return {"STATIC", 0, 0};
+}
+
+// Tooltips of one window live in one tooltip control owned by it.
+HWND TooltipsOf(int window) {
+  auto it = S().windows.find(window);
+  if (it == S().windows.end()) return nullptr;
+  if (!it->second.tooltips) {
+    HWND tips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, it->second.hwnd, nullptr, S().instance,
+                                nullptr);
+    if (tips) SendMessageA(tips, TTM_SETMAXTIPWIDTH, 0, Px(400));
+    it->second.tooltips = tips;
+  }
+  return it->second.tooltips;
+}
+
+TTTOOLINFOA ToolFor(const ControlRecord& c, const std::string* text) {
+  TTTOOLINFOA ti{};
+  ti.cbSize = sizeof ti;
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = GetParent(c.hwnd);
+  ti.uId = reinterpret_cast<UINT_PTR>(c.hwnd);
+  ti.lpszText = text ? const_cast<char*>(text->c_str()) : nullptr;
+  return ti;
+}
+
+void ApplyTooltip(const ControlRecord& c, const std::string& text) {
+  HWND tips = TooltipsOf(c.window);
+  if (!tips) return;
+  TTTOOLINFOA ti = ToolFor(c, nullptr);
+  bool known = SendMessageA(tips, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&ti)) != 0;
+  ti = ToolFor(c, &text);
+  if (text.empty()) {
+    if (known) SendMessageA(tips, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+  } else if (known) {
+    SendMessageA(tips, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&ti));
+  } else {
+    SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+  }
+}
+
+std::string WindowText(HWND hwnd) {
+  std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+// The list box scrolls sideways only as far as it is told its widest line is.
+void WidenListExtent(HWND list, const std::string& text) {
+  HDC dc = GetDC(list);
+  if (!dc) return;
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(list, dc);
+  LRESULT extent = SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0);
+  if (size.cx + Px(8) > extent) SendMessageA(list, LB_SETHORIZONTALEXTENT, size.cx + Px(8), 0);
+}
+
+std::string ItemText(const ControlRecord& c, int index) {
+  bool list = c.kind == pf::ControlKind::ListBox;
+  LRESULT length = SendMessageA(c.hwnd, list ? LB_GETTEXTLEN : CB_GETLBTEXTLEN, index, 0);
+  if (length < 0) return {};
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  LRESULT n = SendMessageA(c.hwnd, list ? LB_GETTEXT : CB_GETLBTEXT, index,
+                           reinterpret_cast<LPARAM>(text.data()));
+  text.resize(n < 0 ? 0 : static_cast<size_t>(n));
+  return text;
+}
+
+bool HasItems(pf::ControlKind kind) {
+  return kind == pf::ControlKind::ListBox || kind == pf::ControlKind::DropDownList;
+}
+
+}  // namespace
+
+namespace pf {
+
+bool CreateControl(int window, const ControlSpec& spec) {
+  HWND parent = win32::WindowHandle(window);
+  if (!parent) return false;
+  if (auto* old = Control(spec.id)) {
+    DestroyWindow(old->hwnd);
+    S().controls.erase(spec.id);
+  }
+  ClassAndStyle cls = ClassFor(window, spec.kind);
+  bool onPage = spec.tabPanel >= 0;
+  int height = spec.height;
+  // A drop-down list's height includes its opened list.
+  if (spec.kind == ControlKind::DropDownList) height = std::max(height, 160);
+  HWND hwnd = CreateWindowExA(cls.exStyle, cls.className, spec.text ? spec.text : "",
+                              WS_CHILD | (onPage ? 0 : WS_VISIBLE) | cls.style, Px(spec.x), Px(spec.y),
+                              Px(spec.width), Px(height), parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), S().instance,
+                              nullptr);
+  if (!hwnd) return false;
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::Font(spec.font)), FALSE);
+  if (spec.kind == ControlKind::EditField || spec.kind == ControlKind::ReadOnlyField)
+    SendMessageA(hwnd, EM_LIMITTEXT, 0, 0);   // no length limit
+  if (spec.kind == ControlKind::RichText) SendMessageA(hwnd, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+
+  ControlRecord c;
+  c.hwnd = hwnd;
+  c.window = window;
+  c.kind = spec.kind;
+  c.x = spec.x;
+  c.y = spec.y;
+  c.width = spec.width;
+  c.height = spec.height;
+  c.tabPanel = spec.tabPanel;
+  c.tabIndex = spec.tabIndex;
+  S().controls[spec.id] = c;
+  S().lastCreated[window] = spec.kind;
+  if (spec.tooltip && *spec.tooltip) ApplyTooltip(c, spec.tooltip);
+  if (onPage) win32::LayoutTabPages(spec.tabPanel);
+  return true;
+}
+
+void AddTab(int tabPanel, const std::string& text) {
+  auto* c = Control(tabPanel);
+  if (!c || c->kind != ControlKind::TabPanel) return;
+  TCITEMA item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = const_cast<char*>(text.c_str());
+  int count = TabCtrl_GetItemCount(c->hwnd);
+  SendMessageA(c->hwnd, TCM_INSERTITEMA, count, reinterpret_cast<LPARAM>(&item));
+  if (count == 0) TabCtrl_SetCurSel(c->hwnd, 0);
+  win32::LayoutTabPages(tabPanel);
+}
+
+bool ControlExists(int control) { return Control(control) != nullptr; }
+
+void SetControlText(int control, const std::string& text) {
+  auto* c = Control(control);
+  if (!c || HasItems(c->kind) || c->kind == ControlKind::TabPanel) return;
+  S().settingText = true;
+  SetWindowTextA(c->hwnd, text.c_str());
+  S().settingText = false;
+}
+
+// Lists answer with their selected line, tab panels with the selected tab.
+std::string ControlText(int control) {
+  auto* c = Control(control);
+  if (!c) return {};
+  if (HasItems(c->kind)) {
+    int selected = ControlState(control);
+    return selected >= 0 ? ItemText(*c, selected) : std::string();
+  }
+  if (c->kind == ControlKind::TabPanel) {
+    char buffer[256] = {};
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = buffer;
+    item.cchTextMax = sizeof buffer;
+    int selected = TabCtrl_GetCurSel(c->hwnd);
+    if (selected < 0 || !SendMessageA(c->hwnd, TCM_GETITEMA, selected, reinterpret_cast<LPARAM>(&item)))
+      return {};
+    return buffer;
+  }
+  return WindowText(c->hwnd);
+}
+
+void SetControlEnabled(int control, bool enabled) {
+  if (auto* c = Control(control)) EnableWindow(c->hwnd, enabled ? TRUE : FALSE);
+}
+
+bool IsControlEnabled(int control) {
+  auto* c = Control(control);
+  return c && IsWindowEnabled(c->hwnd);
+}
+
+void SetControlVisible(int control, bool visible) {
+  auto* c = Control(control);
+  if (!c) return;
+  c->visible = visible;
+  if (c->tabPanel >= 0) win32::LayoutTabPages(c->tabPanel);
+  else ShowWindow(c->hwnd, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+bool IsControlVisible(int control) {
+  auto* c = Control(control);
+  return c && c->visible;
+}
+
+void SetControlTooltip(int control, const std::string& text) {
+  if (auto* c = Control(control)) ApplyTooltip(*c, text);
+}
+
+void FocusControl(int control) {
+  if (auto* c = Control(control)) SetFocus(c->hwnd);
+}
+
+void SetControlState(int control, int state) {
+  auto* c = Control(control);
+  if (!c) return;
+  switch (c->kind) {
+    case ControlKind::CheckBox:
+    case ControlKind::OptionButton:
+      SendMessageA(c->hwnd, BM_SETCHECK, state ? BST_CHECKED : BST_UNCHECKED, 0);
+      break;
+    case ControlKind::ListBox: SendMessageA(c->hwnd, LB_SETCURSEL, state, 0); break;
+    case ControlKind::DropDownList: SendMessageA(c->hwnd, CB_SETCURSEL, state, 0); break;
+    case ControlKind::TabPanel:
+      TabCtrl_SetCurSel(c->hwnd, state);
+      win32::LayoutTabPages(control);
+      break;
+    default: break;
+  }
+}
+
+int ControlState(int control) {
+  auto* c = Control(control);
+  if (!c) return 0;
+  switch (c->kind) {
+    case ControlKind::CheckBox:
+    case ControlKind::OptionButton:
+      return SendMessageA(c->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    case ControlKind::ListBox: return static_cast<int>(SendMessageA(c->hwnd, LB_GETCURSEL, 0, 0));
+    case ControlKind::DropDownList: return static_cast<int>(SendMessageA(c->hwnd, CB_GETCURSEL, 0, 0));
+    case ControlKind::TabPanel: return TabCtrl_GetCurSel(c->hwnd);
+    default: return 0;
+  }
+}
+
+void AddControlItem(int control, const std::string& text) {
+  auto* c = Control(control);
+  if (!c) return;
+  if (c->kind == ControlKind::TabPanel) {
+    AddTab(control, text);
+  } else if (c->kind == ControlKind::ListBox) {
+    SendMessageA(c->hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    WidenListExtent(c->hwnd, text);
+  } else if (c->kind == ControlKind::DropDownList) {
+    SendMessageA(c->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+}
+
+void RemoveControlItem(int control, int index) {
+  auto* c = Control(control);
+  if (!c) return;
+  if (c->kind == ControlKind::ListBox) SendMessageA(c->hwnd, LB_DELETESTRING, index, 0);
+  if (c->kind == ControlKind::DropDownList) SendMessageA(c->hwnd, CB_DELETESTRING, index, 0);
+  if (c->kind == ControlKind::TabPanel) {
+    TabCtrl_DeleteItem(c->hwnd, index);
+    win32::LayoutTabPages(control);
+  }
+}
+
+void ClearControlItems(int control) {
+  auto* c = Control(control);
+  if (!c) return;
+  if (c->kind == ControlKind::ListBox) {
+    SendMessageA(c->hwnd, LB_RESETCONTENT, 0, 0);
+    SendMessageA(c->hwnd, LB_SETHORIZONTALEXTENT, 0, 0);
+  }
+  if (c->kind == ControlKind::DropDownList) SendMessageA(c->hwnd, CB_RESETCONTENT, 0, 0);
+  if (c->kind == ControlKind::TabPanel) {
+    TabCtrl_DeleteAllItems(c->hwnd);
+    win32::LayoutTabPages(control);
+  }
+}
+
+int CountControlItems(int control) {
+  auto* c = Control(control);
+  if (!c) return 0;
+  if (c->kind == ControlKind::ListBox) return static_cast<int>(SendMessageA(c->hwnd, LB_GETCOUNT, 0, 0));
+  if (c->kind == ControlKind::DropDownList)
+    return static_cast<int>(SendMessageA(c->hwnd, CB_GETCOUNT, 0, 0));
+  if (c->kind == ControlKind::TabPanel) return TabCtrl_GetItemCount(c->hwnd);
+  return 0;
+}
+
+std::string ControlItemText(int control, int index) {
+  auto* c = Control(control);
+  if (!c || !HasItems(c->kind) || index < 0 || index >= CountControlItems(control)) return {};
+  return ItemText(*c, index);
+}
+
+// Replaces one line in place; the selection stays where it was.
+void SetControlItemText(int control, int index, const std::string& text) {
+  auto* c = Control(control);
+  if (!c || !HasItems(c->kind) || index < 0 || index >= CountControlItems(control)) return;
+  int selected = ControlState(control);
+  bool list = c->kind == ControlKind::ListBox;
+  SendMessageA(c->hwnd, list ? LB_DELETESTRING : CB_DELETESTRING, index, 0);
+  SendMessageA(c->hwnd, list ? LB_INSERTSTRING : CB_INSERTSTRING, index,
+               reinterpret_cast<LPARAM>(text.c_str()));
+  if (list) WidenListExtent(c->hwnd, text);
+  if (selected >= 0) SetControlState(control, selected);
+}
+
+}  // namespace pf

@@ -1,0 +1,149 @@
+// Files and directories through the A-functions. Relative names are taken
+// from the program's directory, never the working directory.
+#include <algorithm>
+#include <cctype>
+
+#include "platform/win32/win32_internal.h"
+
+namespace {
+
+HANDLE ToHandle(pf::FileHandle file) { return reinterpret_cast<HANDLE>(file); }
+
+// Windows wildcards: * and ?, letters without case. Matched here against the
+// long name only: FindFirstFile would also match the 8.3 short name, so that
+// "*.tga" would find "a.tgax".
+bool Matches(const char* pattern, const char* name) {
+  while (*pattern) {
+    if (*pattern == '*') {
+      while (*pattern == '*') ++pattern;
+      if (!*pattern) return true;
+      for (; *name; ++name)
+        if (Matches(pattern, name)) return true;
+      return false;
+    }
+    if (!*name) return false;
+    if (*pattern != '?' && std::tolower(static_cast<unsigned char>(*pattern)) !=
+                               std::tolower(static_cast<unsigned char>(*name)))
+      return false;
+    ++pattern;
+    ++name;
+  }
+  return *name == '\0';
+}
+
+std::string Lower(std::string text) {
+  for (char& ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  return text;
+}
+
+}  // namespace
+
+namespace pf {
+
+FileHandle FileOpen(const std::string& path, FileMode mode) {
+  DWORD access = GENERIC_READ;
+  DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  DWORD disposition = OPEN_EXISTING;
+  if (mode == FileMode::ReadWriteShared) access = GENERIC_READ | GENERIC_WRITE;
+  if (mode == FileMode::CreateWrite) {
+    access = GENERIC_WRITE;
+    share = FILE_SHARE_READ;
+    disposition = CREATE_ALWAYS;
+  }
+  HANDLE h = CreateFileA(win32::ResolvePath(path).c_str(), access, share, nullptr, disposition,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  return h == INVALID_HANDLE_VALUE ? 0 : reinterpret_cast<FileHandle>(h);
+}
+
+std::int64_t FileRead(FileHandle file, void* buffer, std::int64_t bytes) {
+  if (!file || bytes < 0) return -1;
+  std::int64_t total = 0;
+  auto* out = static_cast<char*>(buffer);
+  while (total < bytes) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::int64_t>(bytes - total, 1 << 30));
+    DWORD got = 0;
+    if (!ReadFile(ToHandle(file), out + total, chunk, &got, nullptr)) return -1;
+    if (got == 0) break;
+    total += got;
+  }
+  return total;
+}
+
+// A short write (disk full) is a failed write.
+std::int64_t FileWrite(FileHandle file, const void* buffer, std::int64_t bytes) {
+  if (!file || bytes < 0) return -1;
+  std::int64_t total = 0;
+  const auto* in = static_cast<const char*>(buffer);
+  while (total < bytes) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::int64_t>(bytes - total, 1 << 30));
+    DWORD put = 0;
+    if (!WriteFile(ToHandle(file), in + total, chunk, &put, nullptr) || put == 0) return -1;
+    total += put;
+  }
+  return total;
+}
+
+std::int64_t FileLength(FileHandle file) {
+  LARGE_INTEGER size{};
+  if (!file || !GetFileSizeEx(ToHandle(file), &size)) return -1;
+  return size.QuadPart;
+}
+
+bool FileClose(FileHandle file) { return file && CloseHandle(ToHandle(file)); }
+
+std::int64_t QueryFileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExA(win32::ResolvePath(path).c_str(), GetFileExInfoStandard, &data)) return -1;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -2;
+  return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool DeletePath(const std::string& path) { return DeleteFileA(win32::ResolvePath(path).c_str()) != 0; }
+
+bool MovePathOver(const std::string& source, const std::string& target) {
+  return MoveFileExA(win32::ResolvePath(source).c_str(), win32::ResolvePath(target).c_str(),
+                     MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool MakeDirectory(const std::string& path) {
+  return CreateDirectoryA(win32::ResolvePath(path).c_str(), nullptr) != 0;
+}
+
+std::vector<DirEntry> ListDirectory(const std::string& directory, const std::string& pattern) {
+  std::vector<DirEntry> out;
+  std::string base = win32::ResolvePath(directory);
+  if (!base.empty() && base.back() != '\\' && base.back() != '/') base.push_back('\\');
+  WIN32_FIND_DATAA data{};
+  HANDLE find = FindFirstFileA((base + "*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return out;
+  do {
+    std::string name = data.cFileName;
+    if (name == "." || name == ".." || !Matches(pattern.c_str(), name.c_str())) continue;
+    DirEntry entry;
+    entry.name = name;
+    entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.size = entry.isDirectory ? 0 : (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    out.push_back(entry);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  // In name order without regard to case, as NTFS lists them on every volume.
+  std::sort(out.begin(), out.end(),
+            [](const DirEntry& a, const DirEntry& b) { return Lower(a.name) < Lower(b.name); });
+  return out;
+}
+
+std::vector<std::string> ListDriveRoots() {
+  std::vector<std::string> roots;
+  DWORD size = GetLogicalDriveStringsA(0, nullptr);
+  if (size == 0) return roots;
+  std::string buffer(size + 1, '\0');
+  DWORD n = GetLogicalDriveStringsA(static_cast<DWORD>(buffer.size()), buffer.data());
+  for (size_t i = 0; i < n && buffer[i];) {
+    std::string root = buffer.c_str() + i;
+    i += root.size() + 1;
+    roots.push_back(root);
+  }
+  return roots;
+}
+
+}  // namespace pf

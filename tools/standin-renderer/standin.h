@@ -1,0 +1,33 @@
+// The stand-in renderer's pieces: what it reads from a scene, how it names
+// and draws frames.
+#pragma once
+
+#include <string>
+
+namespace standin {
+
+struct SceneOutput {
+  int width = 640;
+  int height = 480;
+  bool saveRgb = false;
+  std::string prefix;        // SaveRGBImagesPrefix: directory and name start
+  std::string saver;         // RGBImageSaver value
+  int filenameFormat = 3;    // OutputFilenameFormat 0..7
+};
+
+// Reads the render keys of a scene file; false when it cannot be read or is
+// not a scene.
+bool ReadScene(const std::string& path, SceneOutput& out);
+
+// Full path of the frame file for one frame, by the scene's prefix, counter
+// format and saver extension; relative prefixes lie in the content directory.
+std::string FramePath(const SceneOutput& scene, const std::string& contentDir, int frame);
+
+// Extension of a saver value: "LW_TGA24(.tga)" gives ".tga".
+std::string SaverExtension(const std::string& saver);
+
+// Writes a test pattern for one frame: TGA for ".tga", BMP otherwise.
+bool WriteFrameImage(const std::string& path, const std::string& extension, int width, int height,
+                     int frame);
+
+}  // namespace standin
