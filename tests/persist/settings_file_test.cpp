@@ -1,0 +1,229 @@
+// The program settings file: exact content, reading rules, the round trip,
+// and that a failed save never damages the file already there.
+#include <string>
+
+#include "core/program_state.h"
+#include "persist/settings_file.h"
+#include "support/test_support.h"
+
+namespace {
+
+const std::string kIni = "C:\\Tallowbridge\\Tallowbridge.ini";
+const std::string kTemp = "C:\\Tallowbridge\\Tallowbridge.ini_temp";
+
+const std::string kDefaultsAt233x177 =
+    "[Required Settings]\r\n"
+    "LWSN.EXE Location = \r\n"
+    "Content Directory = \r\n"
+    ";\r\n"
+    "[Program Settings]\r\n"
+    "WindowX = 233\r\n"
+    "WindowY = 177\r\n"
+    "Timeout = 10\r\n"
+    "Load last project upon startup = NO\r\n"
+    "Continue rendering upon startup = NO\r\n"
+    "Confirm overwrite scene file (if changed) = NO\r\n"
+    "Detect mouse inactivity = NO\r\n"
+    "Last Saved Project = \r\n"
+    "Last Scene Directory = \r\n";
+
+class SettingsFileTest : public HeadlessTest {
+ protected:
+  void SetUp() override {
+    HeadlessTest::SetUp();
+    pf::OpenWindowAt(0, 233, 177, 294, 451, "Tallowbridge v1.1", pf::kWindowHidden);
+  }
+  // Every field set away from its start-up value.
+  static void FillEverySetting() {
+    Settings& s = g.settings;
+    s.rendererPath = "C:\\LightWave 8\\Programs\\lwsn.exe";
+    s.contentDirectory = "C:\\LightWave 8\\";
+    s.idleTimeout = 25;
+    s.loadLastProject = 1;
+    s.continueRendering = 1;
+    s.confirmOverwrite = 1;
+    s.detectMouseInactivity = 1;
+    s.lastSavedProject = "C:\\Jobs\\night.tbp";
+    s.lastSceneDirectory = "C:\\Scenes\\  trailing  ";
+  }
+};
+
+TEST_F(SettingsFileTest, DefaultsAreWrittenExactlyWithTheWindowPosition) {
+  SaveSettings();
+  EXPECT_EQ(ReadWinFile(kIni), kDefaultsAt233x177);
+  EXPECT_FALSE(WinFileExists(kTemp));
+}
+
+TEST_F(SettingsFileTest, RoundTripKeepsEveryValueAndEveryByte) {
+  FillEverySetting();
+  pf::PlaceWindow(0, -40, 2000);
+  SaveSettings();
+  const std::string first = ReadWinFile(kIni);
+
+  ResetProgramState();
+  g.settings.projectAutoLoaded = 1;  // no reload here
+  LoadSettings();
+  const Settings& s = g.settings;
+  EXPECT_EQ(s.rendererPath, "C:\\LightWave 8\\Programs\\lwsn.exe");
+  EXPECT_EQ(s.contentDirectory, "C:\\LightWave 8\\");
+  EXPECT_EQ(s.windowX, -40);
+  EXPECT_EQ(s.windowY, 2000);
+  EXPECT_EQ(s.idleTimeout, 25);
+  EXPECT_EQ(s.loadLastProject, 1);
+  EXPECT_EQ(s.continueRendering, 1);
+  EXPECT_EQ(s.confirmOverwrite, 1);
+  EXPECT_EQ(s.detectMouseInactivity, 1);
+  EXPECT_EQ(s.lastSavedProject, "C:\\Jobs\\night.tbp");
+  EXPECT_EQ(s.lastSceneDirectory, "C:\\Scenes\\  trailing  ");
+
+  SaveSettings();
+  EXPECT_EQ(ReadWinFile(kIni), first);
+}
+
+TEST_F(SettingsFileTest, SwitchesAreYesInAnyCaseAndEverythingElseIsNo) {
+  WriteWinFile(kIni,
+               "[Program Settings]\r\n"
+               "load last project upon startup = yes\r\n"
+               "Continue rendering upon startup = 1\r\n"
+               "Confirm overwrite scene file (if changed) = Y\r\n"
+               "Detect mouse inactivity = yEs\r\n");
+  LoadSettings();
+  EXPECT_EQ(g.settings.loadLastProject, 1);
+  EXPECT_EQ(g.settings.continueRendering, 0);
+  EXPECT_EQ(g.settings.confirmOverwrite, 0);
+  EXPECT_EQ(g.settings.detectMouseInactivity, 1);
+  SaveSettings();
+  std::string saved = ReadWinFile(kIni);
+  EXPECT_NE(saved.find("Load last project upon startup = YES\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("Continue rendering upon startup = NO\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, MissingKeysTakeTheirDefaults) {
+  g.settings.rendererPath = "C:\\kept\\lwsn.exe";
+  g.settings.idleTimeout = 40;
+  g.settings.lastSceneDirectory = "C:\\kept\\";
+  g.settings.windowX = 999;
+  WriteWinFile(kIni, "[Required Settings]\r\n[Program Settings]\r\n");
+  g.settings.projectAutoLoaded = 1;
+  LoadSettings();
+  EXPECT_EQ(g.settings.rendererPath, "C:\\kept\\lwsn.exe");
+  EXPECT_EQ(g.settings.idleTimeout, 40);
+  EXPECT_EQ(g.settings.lastSceneDirectory, "C:\\kept\\");
+  EXPECT_EQ(g.settings.windowX, 150);
+  EXPECT_EQ(g.settings.windowY, 150);
+  EXPECT_EQ(g.settings.loadLastProject, 1);
+  EXPECT_EQ(g.settings.continueRendering, 1);
+  EXPECT_EQ(g.settings.confirmOverwrite, 1);
+  EXPECT_EQ(g.settings.detectMouseInactivity, 0);
+}
+
+TEST_F(SettingsFileTest, OddTimeoutIsKeptAndWrittenBack) {
+  WriteWinFile(kIni, "[Program Settings]\nTimeout = 25\nWindowX = 99999999999\n");
+  LoadSettings();
+  EXPECT_EQ(g.settings.idleTimeout, 25);
+  EXPECT_EQ(g.settings.windowX, INT32_MAX);
+  SaveSettings();
+  EXPECT_NE(ReadWinFile(kIni).find("\r\nTimeout = 25\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, LastSavedProjectFollowsTheCurrentProject) {
+  g.settings.lastSavedProject = "C:\\old.tbp";
+  SaveSettings();
+  EXPECT_NE(ReadWinFile(kIni).find("Last Saved Project = C:\\old.tbp\r\n"), std::string::npos);
+
+  g.currentProjectPath = "C:\\new.tbp";
+  SaveSettings();
+  EXPECT_NE(ReadWinFile(kIni).find("Last Saved Project = C:\\new.tbp\r\n"), std::string::npos);
+  EXPECT_EQ(g.settings.lastSavedProject, "C:\\new.tbp");
+}
+
+TEST_F(SettingsFileTest, LastProjectIsReloadedOncePerRun) {
+  WriteWinFile(kIni,
+               "[Program Settings]\r\nLoad last project upon startup = YES\r\n"
+               "Last Saved Project = C:\\Jobs\\a.tbp\r\n");
+  LoadSettings();
+  EXPECT_EQ(g.settings.projectAutoLoaded, 1);
+  EXPECT_EQ(g.currentProjectPath, "C:\\Jobs\\a.tbp");
+
+  g.currentProjectPath = "C:\\Jobs\\other.tbp";
+  LoadSettings();
+  EXPECT_EQ(g.currentProjectPath, "C:\\Jobs\\other.tbp");
+}
+
+TEST_F(SettingsFileTest, NoReloadWhenSwitchedOff) {
+  WriteWinFile(kIni,
+               "[Program Settings]\r\nLoad last project upon startup = NO\r\n"
+               "Last Saved Project = C:\\Jobs\\a.tbp\r\n");
+  LoadSettings();
+  EXPECT_EQ(g.settings.projectAutoLoaded, 0);
+  EXPECT_EQ(g.currentProjectPath, "");
+}
+
+TEST_F(SettingsFileTest, MissingOrDamagedFileGivesReadingDefaults) {
+  const std::string files[] = {"", std::string("\0\0\0[Program Settings]\nWindowX = 5\n", 34),
+                               "\xde\xad\xbe\xef\r\n\r\n[[[[", "[Program Settings]\nWindowX = 12",
+                               "[Required Settings]\nLWSN.EXE Location = C:\\trunc"};
+  for (const auto& bytes : files) {
+    ResetProgramState();
+    g.settings.projectAutoLoaded = 1;
+    WriteWinFile(kIni, bytes);
+    LoadSettings();
+    bool truncatedX = bytes == "[Program Settings]\nWindowX = 12";
+    EXPECT_EQ(g.settings.windowX, truncatedX ? 12 : 150);
+    EXPECT_EQ(g.settings.idleTimeout, 10);
+    EXPECT_EQ(g.settings.loadLastProject, 1);
+    EXPECT_EQ(g.settings.detectMouseInactivity, 0);
+  }
+  EXPECT_EQ(g.settings.rendererPath, "C:\\trunc");
+}
+
+TEST_F(SettingsFileTest, RelativeNameFollowsTheProgramDirectory) {
+  headless::Reset(root_, "C:\\Other Place\\Bin\\");
+  ResetProgramState();
+  pf::OpenWindowAt(0, 1, 2, 294, 451, "t", pf::kWindowHidden);
+  SaveSettings();
+  EXPECT_TRUE(WinFileExists("C:\\Other Place\\Bin\\Tallowbridge.ini"));
+  EXPECT_FALSE(WinFileExists(kIni));
+}
+
+// Every way a save can fail keeps the old file byte for byte and leaves no
+// temporary file behind.
+TEST_F(SettingsFileTest, FailedSaveKeepsTheOldFile) {
+  const std::string old = "[Required Settings]\r\nLWSN.EXE Location = C:\\LW\\lwsn.exe\r\n";
+  struct Fault {
+    const char* name;
+    void (*arm)();
+    void (*disarm)();
+  };
+  const Fault faults[] = {
+      {"write fails midway", [] { headless::FailWritesAfter(100); }, [] { headless::FailWritesAfter(-1); }},
+      {"disk full at once", [] { headless::FailWritesAfter(0); }, [] { headless::FailWritesAfter(-1); }},
+      {"replace fails", [] { headless::FailReplace(true); }, [] { headless::FailReplace(false); }},
+      {"file read-only", [] { headless::SetReadOnly(kIni); }, [] { headless::SetReadOnly(kIni, false); }},
+      {"file locked", [] { headless::LockPath(kIni); }, [] { headless::LockPath(kIni, false); }},
+      {"temp locked", [] { headless::LockPath(kTemp); }, [] { headless::LockPath(kTemp, false); }},
+  };
+  FillEverySetting();
+  for (const auto& fault : faults) {
+    WriteWinFile(kIni, old);
+    fault.arm();
+    SaveSettings();
+    fault.disarm();
+    EXPECT_EQ(ReadWinFile(kIni), old) << fault.name;
+    EXPECT_FALSE(WinFileExists(kTemp)) << fault.name;
+  }
+  // Once the fault is gone the next save goes through.
+  SaveSettings();
+  EXPECT_NE(ReadWinFile(kIni).find("Timeout = 25"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, DirectoryInThePlaceOfTheFileIsLeftAlone) {
+  ASSERT_TRUE(pf::MakeDirectory(kIni));
+  SaveSettings();
+  EXPECT_EQ(pf::QueryFileSize(kIni), -2);
+  EXPECT_FALSE(WinFileExists(kTemp));
+  LoadSettings();
+  EXPECT_EQ(g.settings.windowX, 150);
+}
+
+}  // namespace
