@@ -125,7 +125,9 @@ bool CreateForWriting(const std::string& path) {
 bool SelectGroup(std::string_view group) {
   s.groupPos = kNoGroup;
   if (s.mode == Mode::Writing) {
-    WriteLine("[" + std::string(group) + "]");
+    std::string line = "[";
+    line.append(group);
+    WriteLine(line + "]");
     return true;
   }
   if (s.mode != Mode::Reading) return false;
@@ -156,15 +158,20 @@ std::int32_t ReadNumber(std::string_view key, std::int32_t fallback) {
 
 void WriteString(std::string_view key, std::string_view value) {
   if (key.empty()) return;
-  WriteLine(std::string(key) + " = " + std::string(value));
+  std::string line(key);
+  WriteLine(line.append(" = ").append(value));
 }
 
 void WriteNumber(std::string_view key, std::int32_t value) {
   if (key.empty()) return;
-  WriteLine(std::string(key) + " = " + std::to_string(value));
+  std::string line(key);
+  WriteLine(line.append(" = ").append(std::to_string(value)));
 }
 
-void WriteComment(std::string_view text) { WriteLine(";" + std::string(text)); }
+void WriteComment(std::string_view text) {
+  std::string line = ";";
+  WriteLine(line.append(text));
+}
 
 bool Close() {
   bool ok = true;

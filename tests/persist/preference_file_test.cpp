@@ -220,20 +220,4 @@ TEST_F(PreferenceFileTest, OpeningAnotherFileClosesTheFirst) {
   EXPECT_EQ(ReadWinFile("C:\\Tallowbridge\\other.ini"), "");
 }
 
-TEST_F(PreferenceFileTest, WrittenFileReadsBack) {
-  ASSERT_TRUE(pref::CreateForWriting(kFile));
-  pref::SelectGroup("One");
-  pref::WriteString("Path", "C:\\a b\\c=d.lws  ");
-  pref::WriteNumber("N", -2147483647);
-  pref::SelectGroup("Two");
-  pref::WriteString("Path", "second");
-  ASSERT_TRUE(pref::Close());
-  ASSERT_TRUE(pref::OpenForReading(kFile));
-  ASSERT_TRUE(pref::SelectGroup("Two"));
-  EXPECT_EQ(pref::ReadString("Path", ""), "second");
-  ASSERT_TRUE(pref::SelectGroup("One"));
-  EXPECT_EQ(pref::ReadString("Path", ""), "C:\\a b\\c=d.lws  ");
-  EXPECT_EQ(pref::ReadNumber("N", 0), -2147483647);
-}
-
 }  // namespace
