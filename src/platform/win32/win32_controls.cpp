@@ -72,8 +72,10 @@ ClassAndStyle ClassFor(int window, pf::ControlKind kind) {
     case K::ReadOnlyField:
       return {"EDIT", ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case K::EditField: return {"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
-    case K::Label: return {"STATIC", SS_LEFT | SS_NOPREFIX, 0};
-    case K::LabelRight: return {"STATIC", SS_RIGHT | SS_NOPREFIX, 0};
+    // One line each: a text too long for its label is cut with an ellipsis
+    // instead of wrapping onto a second line nobody sees.
+    case K::Label: return {"STATIC", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0};
+    case K::LabelRight: return {"STATIC", SS_RIGHT | SS_NOPREFIX | SS_ENDELLIPSIS, 0};
     case K::RichText:
       return {RichEditClass(),
               ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL |

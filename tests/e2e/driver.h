@@ -1,0 +1,72 @@
+// The end-to-end driver's tools: start Tallowbridge.exe fresh in a program
+// folder of its own, find its windows and controls from outside, read what
+// they show, click, answer message boxes, and report PASS/FAIL lines.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+namespace e2e {
+
+// What every scenario is given on the command line.
+struct Setup {
+  std::string program;    // the built Tallowbridge.exe
+  std::string renderer;   // the built stand-in lwsn.exe
+  std::string work;       // an empty folder of this scenario
+};
+
+// ---- reporting ------------------------------------------------------------
+bool Check(bool ok, const std::string& what, const std::string& detail = "");
+int Failures();
+
+// ---- waiting --------------------------------------------------------------
+// Polls until done() or the timeout; true when done.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs);
+
+// ---- files and the program ------------------------------------------------
+bool CopyInto(const std::string& source, const std::string& target);
+bool WriteText(const std::string& path, const std::string& text);
+bool MakeFolders(const std::string& path);
+std::string Join(const std::string& folder, const std::string& name);
+
+struct Program {
+  PROCESS_INFORMATION pi{};
+  bool running() const;
+  DWORD exitCode() const;
+  bool waitExit(int timeoutMs) const;
+  void kill() const;
+};
+// Starts exe with a working directory that is not its own folder, so that
+// relative names resolved against the working directory would show up.
+bool Start(const std::string& exe, const std::string& workingDirectory, Program& out);
+
+// ---- windows --------------------------------------------------------------
+// A visible top-level window of the process with this title (and class, if
+// given).
+HWND FindTop(const Program& p, const std::string& title, const char* className = nullptr);
+// Any visible message box of the process: title and text.
+HWND AnyMessageBox(const Program& p, std::string* title, std::string* text);
+std::string Text(HWND hwnd);
+std::string MessageBoxText(HWND box);
+void Answer(HWND box, int id);   // IDOK, IDYES, IDNO, IDCANCEL
+void Click(HWND control);
+RECT InnerRect(HWND window, HWND control);   // control's rectangle in window's inner area
+SIZE InnerSize(HWND window);
+std::string ListLine(HWND list, int index);
+int ListCount(HWND list);
+
+// Tooltip texts of the process's controls, by control ID, read from its
+// tooltip windows.
+std::map<int, std::string> Tooltips(const Program& p);
+
+// Writes work\shot-ready and waits for the runner's shot-done, so that the
+// screen can be captured at this moment.
+void OfferScreenshot(const Setup& setup);
+
+// ---- scenarios ------------------------------------------------------------
+int ScenarioMainWindow(const Setup& setup);
+
+}  // namespace e2e

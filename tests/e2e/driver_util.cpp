@@ -1,0 +1,183 @@
+// Tools shared by the scenarios.
+#include <cstdio>
+#include <vector>
+
+#include "driver.h"
+
+namespace e2e {
+
+namespace {
+int failures = 0;
+
+std::string Narrow(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                              nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr,
+                      nullptr);
+  return out;
+}
+
+struct Search {
+  DWORD pid;
+  const std::string* title;
+  const char* className;
+  HWND found;
+};
+
+bool HasClass(HWND hwnd, const char* className) {
+  char cls[128] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  return lstrcmpiA(cls, className) == 0;
+}
+
+BOOL CALLBACK MatchTop(HWND hwnd, LPARAM data) {
+  auto* s = reinterpret_cast<Search*>(data);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != s->pid || !IsWindowVisible(hwnd)) return TRUE;
+  if (s->className && !HasClass(hwnd, s->className)) return TRUE;
+  if (s->title && Text(hwnd) != *s->title) return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+}  // namespace
+
+bool Check(bool ok, const std::string& what, const std::string& detail) {
+  std::printf("%s %s%s%s\n", ok ? "PASS" : "FAIL", what.c_str(), detail.empty() ? "" : ": ",
+              detail.c_str());
+  std::fflush(stdout);
+  if (!ok) ++failures;
+  return ok;
+}
+
+int Failures() { return failures; }
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (done()) return true;
+    if (static_cast<int>(GetTickCount() - start) >= timeoutMs) return false;
+    Sleep(50);
+  }
+}
+
+bool CopyInto(const std::string& source, const std::string& target) {
+  return CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
+}
+
+bool WriteText(const std::string& path, const std::string& text) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+bool MakeFolders(const std::string& path) {
+  for (size_t i = 3; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == '\\') {
+      std::string part = path.substr(0, i);
+      if (!CreateDirectoryA(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    }
+  }
+  return true;
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  return folder.empty() || folder.back() == '\\' ? folder + name : folder + "\\" + name;
+}
+
+bool Program::running() const { return pi.hProcess && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; }
+
+DWORD Program::exitCode() const {
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  return code;
+}
+
+bool Program::waitExit(int timeoutMs) const {
+  return WaitForSingleObject(pi.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+}
+
+void Program::kill() const {
+  if (running()) TerminateProcess(pi.hProcess, 99);
+}
+
+bool Start(const std::string& exe, const std::string& workingDirectory, Program& out) {
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  std::string commandLine = "\"" + exe + "\"";
+  return CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workingDirectory.c_str(), &si, &out.pi) != 0;
+}
+
+HWND FindTop(const Program& p, const std::string& title, const char* className) {
+  Search s{p.pi.dwProcessId, &title, className, nullptr};
+  EnumWindows(MatchTop, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+HWND AnyMessageBox(const Program& p, std::string* title, std::string* text) {
+  Search s{p.pi.dwProcessId, nullptr, "#32770", nullptr};
+  EnumWindows(MatchTop, reinterpret_cast<LPARAM>(&s));
+  if (s.found) {
+    if (title) *title = Text(s.found);
+    if (text) *text = MessageBoxText(s.found);
+  }
+  return s.found;
+}
+
+// Wide messages: Wine hands other processes' texts over reliably only so.
+std::string Text(HWND hwnd) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return {};
+  std::wstring buffer(length + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                           SMTO_ABORTIFHUNG, 2000, &got))
+    return {};
+  buffer.resize(got);
+  return Narrow(buffer);
+}
+
+std::string MessageBoxText(HWND box) { return Text(GetDlgItem(box, 0xFFFF)); }
+
+void Answer(HWND box, int id) {
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+}
+
+void Click(HWND control) { PostMessageA(control, BM_CLICK, 0, 0); }
+
+RECT InnerRect(HWND window, HWND control) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+SIZE InnerSize(HWND window) {
+  RECT r{};
+  GetClientRect(window, &r);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+int ListCount(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); }
+
+std::string ListLine(HWND list, int index) {
+  LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
+  if (length < 0) return {};
+  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+  LRESULT got = SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(buffer.data()));
+  buffer.resize(got < 0 ? 0 : static_cast<size_t>(got));
+  return Narrow(buffer);
+}
+
+void OfferScreenshot(const Setup& setup) {
+  std::string done = Join(setup.work, "shot-done");
+  DeleteFileA(done.c_str());
+  WriteText(Join(setup.work, "shot-ready"), "");
+  WaitFor([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000);
+}
+
+}  // namespace e2e

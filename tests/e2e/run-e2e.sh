@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# End-to-end tests: runs the Windows build's Tallowbridge.exe under Wine on a
+# private virtual X server and drives it from outside with tbdriver.exe.
+#
+#   tests/e2e/run-e2e.sh [windows-build-dir] [scenario...]
+#
+# Scenarios default to all of them. TB_SHOT=path.png takes a screenshot of
+# the screen when a scenario offers one (the main window, freshly shown).
+# The Wine prefix lives in build/wineprefix and is reused between runs.
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build_arg=${1:-build/windows}
+case "$build_arg" in /*) build=$build_arg ;; *) build=$root/$build_arg ;; esac
+shift || true
+scenarios=("$@")
+[ ${#scenarios[@]} -eq 0 ] && scenarios=(mainwindow)
+
+driver=$build/tests/e2e/tbdriver.exe
+program=$build/Tallowbridge.exe
+renderer=$build/tools/standin-renderer/lwsn.exe
+for f in "$driver" "$program" "$renderer"; do
+  if [ ! -f "$f" ]; then
+    echo "e2e: $f is missing; build first: cmake --preset windows && cmake --build --preset windows" >&2
+    exit 1
+  fi
+done
+for tool in wine wineserver Xvfb; do
+  command -v "$tool" >/dev/null || { echo "e2e: $tool is missing; run scripts/bootstrap" >&2; exit 1; }
+done
+
+export WINEPREFIX=$root/build/wineprefix
+export WINEARCH=win64
+export WINEDEBUG=-all
+# No .NET or HTML installers, and no crash debugger: a crash ends the run.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+unset WAYLAND_DISPLAY
+
+xvfb_pid=
+work=$root/build/e2e-work
+cleanup() {
+  wineserver -k >/dev/null 2>&1
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  [ -n "${watch_pid:-}" ] && kill "$watch_pid" 2>/dev/null
+}
+trap cleanup EXIT
+
+# A display number nobody uses.
+display=
+for n in $(seq 91 140); do
+  if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then display=$n; break; fi
+done
+[ -n "$display" ] || { echo "e2e: no free X display" >&2; exit 1; }
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
+xvfb_pid=$!
+for _ in $(seq 1 100); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
+[ -e /tmp/.X11-unix/X$display ] || { echo "e2e: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$display
+
+# The prefix is made once; every program then runs in one virtual desktop,
+# where Wine draws the window frames itself and keeps a notification area.
+if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.tb-ready" ]; then
+  echo "e2e: preparing the Wine prefix (once)"
+  mkdir -p "$WINEPREFIX"
+  timeout 300 wine wineboot -i </dev/null >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.tb-ready"
+fi
+# Wine's own Tahoma and Marlett (package fonts-wine) are not found where
+# Debian installs them; without them text and caption buttons look wrong.
+fonts=$WINEPREFIX/drive_c/windows/Fonts
+if [ ! -f "$fonts/tahoma.ttf" ] && [ -d /usr/share/wine/fonts ]; then
+  mkdir -p "$fonts"
+  cp /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null
+fi
+
+winpath() { local p=$1; echo "Z:${p//\//\\}"; }
+
+# The driver asks for a screenshot by creating shot-ready in its work folder
+# and waits for shot-done.
+watch_shots() {
+  while true; do
+    if [ -e "$work/shot-ready" ]; then
+      rm -f "$work/shot-ready"
+      if [ -n "${TB_SHOT:-}" ]; then
+        import -display ":$display" -window root "$TB_SHOT" >/dev/null 2>&1 && echo "e2e: screenshot $TB_SHOT"
+      fi
+      touch "$work/shot-done"
+    fi
+    sleep 0.2
+  done
+}
+
+failed=0
+for scenario in "${scenarios[@]}"; do
+  rm -rf "$work"
+  mkdir -p "$work"
+  watch_shots &
+  watch_pid=$!
+  echo "e2e: scenario $scenario"
+  timeout 300 wine "$driver" "$scenario" "$(winpath "$program")" "$(winpath "$renderer")" \
+    "$(winpath "$work")" </dev/null
+  rc=$?
+  kill "$watch_pid" 2>/dev/null; wait "$watch_pid" 2>/dev/null; watch_pid=
+  if [ $rc -ne 0 ]; then
+    echo "e2e: scenario $scenario FAILED (exit code $rc)"
+    failed=1
+  fi
+  wineserver -k >/dev/null 2>&1   # nothing of a scenario outlives it
+done
+
+[ $failed -eq 0 ] && echo "e2e: all scenarios passed"
+exit $failed

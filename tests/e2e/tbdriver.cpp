@@ -1,0 +1,36 @@
+// tbdriver.exe <scenario> <Tallowbridge.exe> <lwsn.exe> <empty work folder>
+// Runs one end-to-end scenario against the real program and prints PASS and
+// FAIL lines; the exit code is 0 only when every check passed.
+#include <cstdio>
+#include <cstring>
+
+#include "driver.h"
+
+namespace {
+
+struct Scenario {
+  const char* name;
+  int (*run)(const e2e::Setup&);
+};
+
+const Scenario kScenarios[] = {
+    {"mainwindow", e2e::ScenarioMainWindow},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: tbdriver <scenario> <Tallowbridge.exe> <lwsn.exe> <work folder>\n");
+    return 2;
+  }
+  e2e::Setup setup{argv[2], argv[3], argv[4]};
+  for (const auto& s : kScenarios) {
+    if (std::strcmp(s.name, argv[1]) != 0) continue;
+    int rc = s.run(setup);
+    std::printf("%s: %s (%d failed checks)\n", s.name, rc == 0 ? "PASS" : "FAIL", e2e::Failures());
+    return rc;
+  }
+  std::fprintf(stderr, "tbdriver: no scenario '%s'\n", argv[1]);
+  return 2;
+}
