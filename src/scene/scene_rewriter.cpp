@@ -272,8 +272,9 @@ bool OutputSettingsPass(FrameChange frame, const std::string& previousText, bool
     return false;
   }
   if (plan.blockInserted) CurrentEntry()[kFieldSaveRGB] = "1";
-  if (!plan.changed) InsertOutputBlock();
+  bool written = plan.changed || InsertOutputBlock();
   ReadSceneEntry(row);
+  if (!written) return false;
   // A scene whose SaveRGB line was met is written once more, so that the
   // output lines go in below it when the scene had none.
   if (plan.switchSettled && !secondPass)

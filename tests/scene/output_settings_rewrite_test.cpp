@@ -1,0 +1,170 @@
+#include <string>
+#include <vector>
+
+#include "scene/scene_reader.h"
+#include "scene/scene_rewriter.h"
+#include "scene/scene_test_util.h"
+
+using scenetest::JoinCrLf;
+using scenetest::QueueScene;
+
+namespace {
+
+const std::string kScene = "C:\\scenes\\shot.lws";
+
+class OutputSettingsRewriteTest : public HeadlessTest {
+ protected:
+  void SetUp() override {
+    HeadlessTest::SetUp();
+    RememberImageFormatChoice(0);
+  }
+  void Queue(const std::vector<std::string>& lines) {
+    WriteWinFile(kScene, JoinCrLf(lines));
+    ReadSceneEntry(QueueScene(kScene));
+  }
+  SceneEntry& Entry() { return g.queue.fields[g.queue.currentScene]; }
+  std::string Scene() { return ReadWinFile(kScene); }
+  // What the output filename window does at OK with a name and a format.
+  bool SetOutputFilename(const std::string& prefix, int format) {
+    Entry()[kFieldOutputPrefix] = prefix;
+    Entry()[kFieldImageExtension] = ImageFormatExtension(format);
+    RememberImageFormatChoice(format);
+    return RewriteOutputSettings(FrameChange::kNone, "", true, format);
+  }
+  // What the main window does after an edit of a frame field.
+  bool EditFrame(FrameChange frame, SceneField field, const std::string& text) {
+    std::string before = Entry()[field];
+    Entry()[field] = text;
+    return RewriteOutputSettings(frame, before, false, kNoIndex);
+  }
+};
+
+TEST_F(OutputSettingsRewriteTest, AFrameChangeReplacesOnlyTheFirstLineOfItsKey) {
+  Queue({"LWSC", "FirstFrame 1", "LastFrame 60", "FrameStep 1", "FirstFrame 9", "SaveRGB 0"});
+  ASSERT_TRUE(EditFrame(FrameChange::kFirstFrame, kFieldFirstFrame, "-5"));
+  EXPECT_EQ(Scene(), JoinCrLf({"LWSC", "FirstFrame -5", "LastFrame 60", "FrameStep 1", "FirstFrame 9", "SaveRGB 0"}));
+  EXPECT_EQ(Entry()[kFieldFirstFrame], "9");   // read again: the last line wins
+  ASSERT_TRUE(EditFrame(FrameChange::kLastFrame, kFieldLastFrame, "120"));
+  ASSERT_TRUE(EditFrame(FrameChange::kFrameStep, kFieldFrameStep, "2"));
+  EXPECT_EQ(Scene(), JoinCrLf({"LWSC", "FirstFrame -5", "LastFrame 120", "FrameStep 2", "FirstFrame 9", "SaveRGB 0"}));
+  EXPECT_TRUE(headless::Messages().empty());
+}
+
+TEST_F(OutputSettingsRewriteTest, SettingANameSwitchesSavingOnAndAddsTheOutputLinesBelowIt) {
+  const std::vector<std::string> expected{
+      "LWSC", "DataOverlayLabel  ", "SaveRGB 1", "OutputFilenameFormat 3", "SaveRGBImagesPrefix C:\\out\\frame_",
+      "RGBImageSaver LW_TGA24(.tga)", "SaveAlpha 0"};
+  for (const char* saveRgb : {"SaveRGB 0", "SaveRGB 1"}) {
+    Queue({"LWSC", "DataOverlayLabel  ", saveRgb, "SaveAlpha 0"});
+    Entry()[kFieldOutputDir] = "C:\\out\\";
+    ASSERT_TRUE(SetOutputFilename("frame_", 1));
+    EXPECT_EQ(Scene(), JoinCrLf(expected)) << saveRgb;
+    EXPECT_EQ(Entry()[kFieldImageSaver], "LW_TGA24(.tga)");
+    EXPECT_EQ(Entry()[kFieldOutputPrefix], "frame_");
+    EXPECT_EQ(Entry()[kFieldSaveRGB], "1");
+  }
+}
+
+TEST_F(OutputSettingsRewriteTest, WithoutSaveRgbTheBlockReplacesTheDataOverlayLabelLine) {
+  Queue({"LWSC", "RenderMode 2", "DataOverlayLabel  ", "SaveAlpha 0", "DataOverlayLabel  ", "End"});
+  ASSERT_EQ(Entry()[kFieldSaveRGB], "2");
+  Entry()[kFieldOutputDir] = "C:\\out\\";
+  ASSERT_TRUE(SetOutputFilename("img", 5));
+  EXPECT_EQ(Scene(), JoinCrLf({"LWSC", "RenderMode 2", "DataOverlaylabel", "SaveRGB 1", "OutputFilenameFormat 3",
+                               "SaveRGBImagesPrefix C:\\out\\img", "RGBImageSaver LW_PNG24(.png)", "SaveAlpha 0",
+                               "DataOverlayLabel  ", "End"}));
+  EXPECT_EQ(Entry()[kFieldSaveRGB], "1");
+  EXPECT_EQ(headless::Messages().size(), 0u);
+}
+
+TEST_F(OutputSettingsRewriteTest, ExistingOutputLinesAreAllRewritten) {
+  Queue({"LWSC", "SaveRGB 1", "SaveRGBImagesPrefix C:\\old\\a", "RGBImageSaver LW_BMP24(.bmp)",
+         "SaveRGBImagesPrefix C:\\older\\b", "RGBImageSaver LW_PCX(.pcx)"});
+  Entry()[kFieldOutputDir] = "C:\\new\\";
+  ASSERT_TRUE(RewriteOutputSettings(FrameChange::kNone, "", true, kNoIndex));
+  // The last lines win when read, so the saver kept is the PCX one.
+  EXPECT_EQ(Scene(), JoinCrLf({"LWSC", "SaveRGB 1", "SaveRGBImagesPrefix C:\\new\\b", "RGBImageSaver LW_PCX(.pcx)",
+                               "SaveRGBImagesPrefix C:\\new\\b", "RGBImageSaver LW_PCX(.pcx)"}));
+}
+
+TEST_F(OutputSettingsRewriteTest, AnUnknownSaverIsKeptUnlessAFormatIsPicked) {
+  for (const char* saver : {"LW_Cineon(.cin)", "LW_TGA32(.tga)"}) {
+    Queue({"LWSC", "LastFrame 10", "SaveRGB 1", "SaveRGBImagesPrefix C:\\out\\f", std::string("RGBImageSaver ") + saver});
+    RememberImageFormatChoice(3);
+    ASSERT_TRUE(EditFrame(FrameChange::kLastFrame, kFieldLastFrame, "20"));
+    EXPECT_EQ(Scene(), JoinCrLf({"LWSC", "LastFrame 20", "SaveRGB 1", "SaveRGBImagesPrefix C:\\out\\f",
+                                 std::string("RGBImageSaver ") + saver}));
+    // OK in the output filename window with no format selected keeps it too.
+    ASSERT_TRUE(RewriteOutputSettings(FrameChange::kNone, "", true, kNoIndex));
+    EXPECT_EQ(Entry()[kFieldImageSaver], saver);
+    ASSERT_TRUE(SetOutputFilename("f", 2));
+    EXPECT_EQ(Entry()[kFieldImageSaver], "LW_JPEG(.jpg)");
+    EXPECT_EQ(Entry()[kFieldImageExtension], ".jpg");
+  }
+}
+
+TEST_F(OutputSettingsRewriteTest, ASceneWithoutSaverTakesTheLastChosenFormat) {
+  Queue({"LWSC", "SaveRGB 0"});
+  Entry()[kFieldOutputDir] = "C:\\out\\";   // as the output directory requester leaves it
+  Entry()[kFieldOutputPrefix] = "f";
+  RememberImageFormatChoice(3);
+  ASSERT_TRUE(RewriteOutputSettings(FrameChange::kNone, "", true, kNoIndex));
+  EXPECT_EQ(Scene(), JoinCrLf({"LWSC", "SaveRGB 1", "OutputFilenameFormat 3", "SaveRGBImagesPrefix C:\\out\\f",
+                               "RGBImageSaver LW_TIFF24(.tif)"}));
+  EXPECT_EQ(LastImageFormatChoice(), 3);
+}
+
+TEST_F(OutputSettingsRewriteTest, ThePlaceholderIsNeverWrittenAsAPath) {
+  // The output drive is missing here, so the directory reads as the placeholder.
+  Queue({"LWSC", "FirstFrame 1", "SaveRGB 1", "SaveRGBImagesPrefix Q:\\out\\img", "RGBImageSaver LW_BMP24(.bmp)"});
+  ASSERT_EQ(Entry()[kFieldOutputDir], "Not found, please specify");
+  ASSERT_TRUE(EditFrame(FrameChange::kFirstFrame, kFieldFirstFrame, "3"));
+  EXPECT_EQ(Scene(), JoinCrLf({"LWSC", "FirstFrame 3", "SaveRGB 1", "SaveRGBImagesPrefix Q:\\out\\img",
+                               "RGBImageSaver LW_BMP24(.bmp)"}));
+
+  // A scene without any output lines gets no block of placeholders.
+  Queue({"LWSC", "FirstFrame 1", "DataOverlayLabel  ", "End"});
+  ASSERT_TRUE(EditFrame(FrameChange::kFirstFrame, kFieldFirstFrame, "2"));
+  EXPECT_EQ(Scene(), JoinCrLf({"LWSC", "FirstFrame 2", "DataOverlayLabel  ", "End"}));
+  EXPECT_TRUE(InsertOutputBlock());
+  EXPECT_EQ(Scene(), JoinCrLf({"LWSC", "FirstFrame 2", "DataOverlayLabel  ", "End"}));
+}
+
+TEST_F(OutputSettingsRewriteTest, OutputBlockInsertionFollowsEverySaveRgbOneLine) {
+  Queue({"LWSC", "SaveRGB 1", "x", "SaveRGB 1 again", "SaveRGB 0"});
+  Entry()[kFieldOutputDir] = "C:\\o\\";
+  Entry()[kFieldOutputPrefix] = "p";
+  Entry()[kFieldImageSaver] = "LW_PCX(.pcx)";
+  Entry()[kFieldOutputFilenameFormat] = "6";
+  ASSERT_TRUE(InsertOutputBlock());
+  const std::vector<std::string> block{"OutputFilenameFormat 6", "SaveRGBImagesPrefix C:\\o\\p",
+                                       "RGBImageSaver LW_PCX(.pcx)"};
+  std::vector<std::string> expected{"LWSC", "SaveRGB 1"};
+  expected.insert(expected.end(), block.begin(), block.end());
+  expected.push_back("x");
+  expected.push_back("SaveRGB 1");
+  expected.insert(expected.end(), block.begin(), block.end());
+  expected.push_back("SaveRGB 0");
+  EXPECT_EQ(Scene(), JoinCrLf(expected));
+  EXPECT_TRUE(headless::Messages().empty());
+}
+
+TEST_F(OutputSettingsRewriteTest, AnUnwritableSceneGetsItsFrameFieldBack) {
+  WriteWinFile(kScene, "LWSC\nLastFrame 60\n");
+  QueueScene(kScene);
+  Entry()[kFieldLastFrame] = "60";
+  EXPECT_FALSE(EditFrame(FrameChange::kLastFrame, kFieldLastFrame, "90"));
+  EXPECT_EQ(Entry()[kFieldLastFrame], "60");
+  EXPECT_EQ(Scene(), "LWSC\nLastFrame 60\n");
+  ASSERT_EQ(headless::Messages().size(), 1u);
+  EXPECT_EQ(headless::Messages()[0].text, "Could not access 'C:\\scenes\\shot.lws'\n\rCheck source file, and try again!");
+}
+
+TEST_F(OutputSettingsRewriteTest, CrOnlyScenesComeBackWithCrLfAndTheirTail) {
+  WriteWinFile(kScene, "LWSC\rFirstFrame 1\rSaveRGB 0\rtrailing bytes");
+  ReadSceneEntry(QueueScene(kScene));
+  ASSERT_TRUE(EditFrame(FrameChange::kFirstFrame, kFieldFirstFrame, "7"));
+  EXPECT_EQ(Scene(), "LWSC\r\nFirstFrame 7\r\nSaveRGB 0\r\ntrailing bytes");
+}
+
+}  // namespace
