@@ -3,6 +3,7 @@
 #include "core/program_state.h"
 #include "core/startup.h"
 #include "ui/main_window.h"
+#include "ui/settings_window.h"
 #include "ui/tray_about.h"
 
 namespace {
@@ -18,6 +19,7 @@ void SupervisionTick() {
 void DispatchControl(const pf::Event& event) {
   switch (event.control) {
     case kAboutButton: ShowAbout(); break;
+    case kSettingsButton: OpenSettingsWindow(); break;
     default: break;   // frames, labels, read-only fields and views: ignored
   }
 }

@@ -2,8 +2,11 @@
 
 #include "core/main_loop.h"
 #include "core/program_state.h"
+#include "persist/settings_file.h"
 #include "platform/platform.h"
+#include "render/build_detection.h"
 #include "ui/main_window.h"
+#include "ui/settings_window.h"
 #include "ui/tray_about.h"
 
 namespace {
@@ -15,9 +18,19 @@ void LoadFonts() {
   pf::LoadFont(pf::kFontFixed, "courier new", 8, pf::kFontPlain);
 }
 
-// Settings file, first-run settings window (steps 9 to 11).
+// A missing settings file is written at once with the defaults and the
+// window's creation position; a program without a known renderer must have
+// lwsn.exe located first, and a cancelled first run ends without saving.
 void LoadOrCreateSettings() {
-  // Filled in with the settings file.
+  if (pf::QueryFileSize(g.settingsFileName) == -1) {
+    g.settings.windowX = pf::WindowX(kMainWindow);
+    g.settings.windowY = pf::WindowY(kMainWindow);
+    SaveSettings();
+  } else {
+    LoadSettings();
+  }
+  if (g.settings.rendererPath.empty()) RunFirstRunSettingsWindow();
+  if (g.quitRequested) EndProgram();
 }
 
 // Reloaded project announced, or the queue continued (steps 14 to 16).
@@ -40,13 +53,16 @@ void StartUp() {
   pf::SetWindowVisible(kMainWindow, true);
   CreateTrayIcon();
   ResumeReloadedProject();
+  DetectRendererBuild();
   MainLoop();
 }
 
 void QuitProgram() {
   if (pf::ShowMessage("Question", "Do you really want to quit?", pf::kBoxQuestion) != pf::kAnswerYes) return;
   if (g.rendering) pf::TerminateProgram(g.rendererProcess, 0);
+  SaveSettings();
   RemoveProgramTrayIcon();
+  DeleteRendererLog();
   EndProgram();
 }
 

@@ -13,6 +13,17 @@ using headless::Control;
 
 class MainLoopTest : public HeadlessTest {
  protected:
+  // A program that has been run before: the renderer is known, so start-up
+  // goes straight to the main window.
+  void SetUp() override {
+    HeadlessTest::SetUp();
+    WriteWinFile("C:\\LW\\Programs\\lwsn.exe", "MZ stand-in");
+    WriteWinFile("C:\\Tallowbridge\\Tallowbridge.ini",
+                 "[Required Settings]\r\nLWSN.EXE Location = C:\\LW\\Programs\\lwsn.exe\r\n"
+                 "[Program Settings]\r\nWindowX = 210\r\nWindowY = 120\r\n"
+                 "Load last project upon startup = NO\r\nContinue rendering upon startup = NO\r\n");
+  }
+
   // Starts the program; the events pushed before run, then it returns.
   void Start() { StartUp(); }
 
@@ -33,6 +44,9 @@ TEST_F(MainLoopTest, StartUpShowsTheMainWindowWithItsControlsAndInitialStates) {
   EXPECT_TRUE(pf::IsWindowVisible(kMainWindow));
   EXPECT_EQ(pf::WindowInnerWidth(kMainWindow), 294);
   EXPECT_EQ(pf::WindowInnerHeight(kMainWindow), 451);
+  EXPECT_EQ(pf::WindowX(kMainWindow), 210);   // the saved position
+  EXPECT_EQ(pf::WindowY(kMainWindow), 120);
+  EXPECT_TRUE(headless::Messages().empty());
   EXPECT_EQ(headless::OwnPriority(), pf::kPriorityNormal);
 
   auto controls = headless::ControlsOf(kMainWindow);
@@ -94,6 +108,7 @@ TEST_F(MainLoopTest, QuittingWhileRenderingTerminatesTheRenderer) {
     g.rendering = 1;
     headless::QueueAnswer(pf::kAnswerYes);
     headless::PushClose();
+    headless::OnEventsDrained(nullptr);
     return true;
   });
   EXPECT_EXIT(Start(), ::testing::ExitedWithCode(0), "terminate 1000\n(.|\n)*exit 0");

@@ -89,7 +89,9 @@ TEST_F(SettingsWindowTest, LayoutOfWindowAndControls) {
     EXPECT_EQ(c->text, e.text) << e.id;
     EXPECT_EQ(c->font, e.font) << e.id;
     EXPECT_EQ(c->tabPanel, e.page < 0 ? -1 : kSettingsTabs) << e.id;
-    if (e.page >= 0) EXPECT_EQ(c->tabIndex, e.page) << e.id;
+    if (e.page >= 0) {
+      EXPECT_EQ(c->tabIndex, e.page) << e.id;
+    }
   }
   EXPECT_EQ(Control(kSettingsTabs)->items, std::vector<std::string>({"Required Settings", "User Settings"}));
   EXPECT_EQ(Control(kTimeoutCombo)->items, std::vector<std::string>({"5", "10", "20", "30", "40", "50", "60"}));

@@ -6,16 +6,17 @@ using headless::detail::S;
 
 namespace pf {
 
+// Once the script is drained the platform is shutting down: every loop,
+// nested ones included, then sees kEventNone and ends.
 Event WaitWindowEvent() {
   auto& s = S();
   while (s.events.empty()) {
-    if (s.shuttingDown || !s.drained) return Event{};
-    auto drained = s.drained;
-    if (!drained()) {
-      s.drained = nullptr;
+    if (s.shuttingDown) return Event{};
+    auto drained = s.drained;   // the hook may replace itself
+    if (!drained || !drained() || s.events.empty()) {
+      s.shuttingDown = true;
       return Event{};
     }
-    if (s.events.empty()) return Event{};  // the hook added nothing: end
   }
   Event e = s.events.front();
   s.events.pop_front();
