@@ -58,15 +58,23 @@ SIZE InnerSize(HWND window);
 std::string ListLine(HWND list, int index);
 int ListCount(HWND list);
 
+// Sends a message whose lParam points to a buffer of size bytes: the buffer
+// is copied into the program's memory, and back after the call.
+bool SendWithBuffer(const Program& p, HWND hwnd, UINT message, WPARAM wParam, void* buffer, size_t size,
+                    LRESULT* result = nullptr);
+// A left click at x, y of a control's inner area.
+void ClickAt(HWND control, int x, int y);
+
 // Tooltip texts of the process's controls, by control ID, read from its
 // tooltip windows.
 std::map<int, std::string> Tooltips(const Program& p);
 
 // Writes work\shot-ready and waits for the runner's shot-done, so that the
-// screen can be captured at this moment.
-void OfferScreenshot(const Setup& setup);
+// screen can be captured at this moment under this name.
+void OfferScreenshot(const Setup& setup, const std::string& name);
 
 // ---- scenarios ------------------------------------------------------------
 int ScenarioMainWindow(const Setup& setup);
+int ScenarioFirstRun(const Setup& setup);
 
 }  // namespace e2e

@@ -173,10 +173,35 @@ std::string ListLine(HWND list, int index) {
   return Narrow(buffer);
 }
 
-void OfferScreenshot(const Setup& setup) {
+bool SendWithBuffer(const Program& p, HWND hwnd, UINT message, WPARAM wParam, void* buffer, size_t size,
+                    LRESULT* result) {
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                               p.pi.dwProcessId);
+  if (!process) return false;
+  void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  SIZE_T moved = 0;
+  bool ok = remote && WriteProcessMemory(process, remote, buffer, size, &moved);
+  if (ok) {
+    DWORD_PTR answer = 0;
+    ok = SendMessageTimeoutW(hwnd, message, wParam, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 2000,
+                             &answer) != 0;
+    if (result) *result = static_cast<LRESULT>(answer);
+    ok = ok && ReadProcessMemory(process, remote, buffer, size, &moved);
+  }
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return ok;
+}
+
+void ClickAt(HWND control, int x, int y) {
+  PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+void OfferScreenshot(const Setup& setup, const std::string& name) {
   std::string done = Join(setup.work, "shot-done");
   DeleteFileA(done.c_str());
-  WriteText(Join(setup.work, "shot-ready"), "");
+  WriteText(Join(setup.work, "shot-ready"), name);
   WaitFor([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000);
 }
 

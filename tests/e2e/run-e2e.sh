@@ -4,8 +4,9 @@
 #
 #   tests/e2e/run-e2e.sh [windows-build-dir] [scenario...]
 #
-# Scenarios default to all of them. TB_SHOT=path.png takes a screenshot of
-# the screen when a scenario offers one (the main window, freshly shown).
+# Scenarios default to all of them. TB_SHOT=path.png takes screenshots of the
+# screen where a scenario offers them (the main window freshly shown, the
+# first-run settings window beside it as path-settings.png).
 # The Wine prefix lives in build/wineprefix and is reused between runs.
 set -uo pipefail
 
@@ -14,7 +15,7 @@ build_arg=${1:-build/windows}
 case "$build_arg" in /*) build=$build_arg ;; *) build=$root/$build_arg ;; esac
 shift || true
 scenarios=("$@")
-[ ${#scenarios[@]} -eq 0 ] && scenarios=(mainwindow)
+[ ${#scenarios[@]} -eq 0 ] && scenarios=(mainwindow firstrun)
 
 driver=$build/tests/e2e/tbdriver.exe
 program=$build/Tallowbridge.exe
@@ -78,14 +79,18 @@ fi
 
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
-# The driver asks for a screenshot by creating shot-ready in its work folder
-# and waits for shot-done.
+# The driver asks for a screenshot by writing its name into shot-ready in its
+# work folder and waits for shot-done. TB_SHOT names the main window's shot;
+# the others go beside it with their name appended.
 watch_shots() {
   while true; do
     if [ -e "$work/shot-ready" ]; then
+      name=$(cat "$work/shot-ready")
       rm -f "$work/shot-ready"
       if [ -n "${TB_SHOT:-}" ]; then
-        import -display ":$display" -window root "$TB_SHOT" >/dev/null 2>&1 && echo "e2e: screenshot $TB_SHOT"
+        shot=$TB_SHOT
+        [ "$name" != main ] && shot=${TB_SHOT%.png}-$name.png
+        import -display ":$display" -window root "$shot" >/dev/null 2>&1 && echo "e2e: screenshot $shot"
       fi
       touch "$work/shot-done"
     fi

@@ -192,7 +192,7 @@ int ScenarioMainWindow(const Setup& setup) {
   Check(FindTop(program, "Settings - Tallowbridge v1.1") == nullptr, "no settings window with a known renderer");
   CheckFrame(main);
   CheckControls(program, main);
-  OfferScreenshot(setup);
+  OfferScreenshot(setup, "main");
   MinimiseAndRestore(main);
   QuitNoThenYes(program, main);
   program.kill();

@@ -15,6 +15,7 @@ struct Scenario {
 
 const Scenario kScenarios[] = {
     {"mainwindow", e2e::ScenarioMainWindow},
+    {"firstrun", e2e::ScenarioFirstRun},
 };
 
 }  // namespace

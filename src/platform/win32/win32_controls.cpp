@@ -32,6 +32,44 @@ void LayoutTabPages(int tabPanel) {
   }
 }
 
+// The tab control painted into a bitmap once; page controls draw their
+// background from it, aligned to where they sit on the page.
+HBRUSH PageBackground(HWND control, HDC dc) {
+  for (auto& [number, c] : S().controls) {
+    if (c.hwnd != control) continue;
+    bool textOnPage = c.kind == pf::ControlKind::Label || c.kind == pf::ControlKind::LabelRight ||
+                      c.kind == pf::ControlKind::CheckBox || c.kind == pf::ControlKind::OptionButton ||
+                      c.kind == pf::ControlKind::GroupFrame;
+    auto* panel = c.tabPanel >= 0 && textOnPage ? Control(c.tabPanel) : nullptr;
+    if (!panel) return nullptr;
+    if (!panel->pageBrush) {
+      RECT r{};
+      GetClientRect(panel->hwnd, &r);
+      HDC screen = GetDC(panel->hwnd);
+      HDC memory = CreateCompatibleDC(screen);
+      HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
+      HGDIOBJ old = SelectObject(memory, bitmap);
+      SendMessageA(panel->hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+      SelectObject(memory, old);
+      panel->pageBrush = CreatePatternBrush(bitmap);
+      DeleteObject(bitmap);
+      DeleteDC(memory);
+      ReleaseDC(panel->hwnd, screen);
+    }
+    POINT offset{0, 0};
+    MapWindowPoints(control, panel->hwnd, &offset, 1);
+    SetBkMode(dc, TRANSPARENT);
+    SetBrushOrgEx(dc, -offset.x, -offset.y, nullptr);
+    return panel->pageBrush;
+  }
+  return nullptr;
+}
+
+void ForgetControl(ControlRecord& c) {
+  if (c.pageBrush) DeleteObject(c.pageBrush);
+  c.pageBrush = nullptr;
+}
+
 }  // namespace win32
 
 namespace {
@@ -169,6 +207,7 @@ bool CreateControl(int window, const ControlSpec& spec) {
   HWND parent = win32::WindowHandle(window);
   if (!parent) return false;
   if (auto* old = Control(spec.id)) {
+    win32::ForgetControl(*old);
     DestroyWindow(old->hwnd);
     S().controls.erase(spec.id);
   }

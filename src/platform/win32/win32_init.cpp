@@ -98,6 +98,7 @@ void ShutdownPlatform() {
     if (w.hwnd) DestroyWindow(w.hwnd);
   }
   s.windows.clear();
+  for (auto& [number, c] : s.controls) win32::ForgetControl(c);
   s.controls.clear();
   for (int i = 0; i < 5; ++i) {
     if (s.ownFont[i] && s.fonts[i]) DeleteObject(s.fonts[i]);

@@ -24,6 +24,7 @@ struct ControlRecord {
   int x = 0, y = 0, width = 0, height = 0;   // logical, relative to window or page
   int tabPanel = -1, tabIndex = 0;
   bool visible = true;                        // as the program asked
+  HBRUSH pageBrush = nullptr;                 // tab panels: their painted page
 };
 
 struct TrayRecord {
@@ -71,6 +72,11 @@ void Push(const pf::Event& event);
 // Page controls of a tab panel: placed in its display area, shown only on
 // their page.
 void LayoutTabPages(int tabPanel);
+
+// Labels and check boxes on a tab page take the page's own background; null
+// for every other control, which keeps the window's.
+HBRUSH PageBackground(HWND control, HDC dc);
+void ForgetControl(ControlRecord& c);   // frees what a control's record holds
 
 // Window procedure pieces living beside the state they touch.
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

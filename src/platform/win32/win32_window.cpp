@@ -177,6 +177,10 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         Push(e);
       }
       break;
+    case WM_CTLCOLORSTATIC:
+      if (HBRUSH page = PageBackground(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)))
+        return reinterpret_cast<LRESULT>(page);
+      break;
     case WM_DPICHANGED:
       // The layout keeps the DPI the program started with.
       return 0;
@@ -215,8 +219,14 @@ bool OpenWindowAt(int window, int x, int y, int innerWidth, int innerHeight, con
 void CloseWindowNumber(int window) {
   auto it = S().windows.find(window);
   if (it == S().windows.end()) return;
-  for (auto c = S().controls.begin(); c != S().controls.end();)
-    c = c->second.window == window ? S().controls.erase(c) : std::next(c);
+  for (auto c = S().controls.begin(); c != S().controls.end();) {
+    if (c->second.window != window) {
+      ++c;
+      continue;
+    }
+    win32::ForgetControl(c->second);
+    c = S().controls.erase(c);
+  }
   S().lastCreated.erase(window);
   HWND hwnd = it->second.hwnd;
   HWND tips = it->second.tooltips;

@@ -1,0 +1,136 @@
+// Scenario "firstrun": in an empty program folder the settings window comes
+// first, on its "Required Settings" page, with OK disabled; its pages switch
+// with the tabs; Cancel ends the program without showing the main window.
+#include "driver.h"
+
+#include <commctrl.h>
+
+namespace e2e {
+
+namespace {
+
+const char* const kSettingsTitle = "Settings - Tallowbridge v1.1";
+
+struct PageControl {
+  int id;
+  int page;
+  int x, y, width, height;   // within the page's display area
+  const char* text;
+};
+
+const PageControl kPageControls[] = {
+    {41, 0, 5, 72, 219, 20, "Required..."},
+    {42, 0, 5, 25, 219, 20, "Required..."},
+    {43, 0, 5, 5, 155, 20, "'lwsn.exe' Location:"},
+    {44, 0, 5, 52, 185, 20, "Global Content Directory:"},
+    {45, 0, 228, 25, 48, 20, "Locate"},
+    {46, 0, 228, 71, 48, 20, "Locate"},
+    {47, 1, 6, 3, 250, 25, " Load last project upon startup?"},
+    {48, 1, 6, 26, 250, 25, " Continue rendering upon startup?"},
+    {49, 1, 6, 49, 250, 25, " Confirm overwrite scene, if changed?"},
+    {89, 1, 6, 72, 220, 25, " Scan mouse inactivity?  -  Timeout (mins):"},
+};
+
+std::string Rect(const RECT& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
+         std::to_string(r.bottom - r.top);
+}
+
+void CheckWindowControls(HWND settings) {
+  LONG style = GetWindowLongA(settings, GWL_STYLE);
+  Check((style & WS_CAPTION) == WS_CAPTION && (style & (WS_SYSMENU | WS_THICKFRAME)) == 0,
+        "settings window has a title bar only");
+  SIZE inner = InnerSize(settings);
+  Check(inner.cx == 295 && inner.cy == 162, "settings window inner size 295x162",
+        std::to_string(inner.cx) + "x" + std::to_string(inner.cy));
+  struct {
+    int id, x, y, width, height;
+    const char* text;
+  } fixed[] = {{50, 5, 135, 120, 20, "OK (save settings)"}, {51, 132, 135, 56, 20, "Cancel"}, {40, 5, 7, 285, 123, nullptr}};
+  for (const auto& c : fixed) {
+    HWND hwnd = GetDlgItem(settings, c.id);
+    if (!Check(hwnd != nullptr, "control " + std::to_string(c.id) + " exists")) continue;
+    RECT r = InnerRect(settings, hwnd);
+    RECT want{c.x, c.y, c.x + c.width, c.y + c.height};
+    Check(EqualRect(&r, &want) != 0, "control " + std::to_string(c.id) + " position and size", Rect(r));
+    if (c.text) Check(Text(hwnd) == c.text, "control " + std::to_string(c.id) + " text", Text(hwnd));
+  }
+  Check(!IsWindowEnabled(GetDlgItem(settings, 50)), "OK is disabled until lwsn.exe is located");
+  Check(IsWindowEnabled(GetDlgItem(settings, 51)) != 0, "Cancel is enabled");
+  HWND combo = GetDlgItem(settings, 90);
+  Check(combo && SendMessageW(combo, CB_GETCOUNT, 0, 0) == 7, "timeout list has 7 choices");
+}
+
+// Page controls lie at their place within the tab's display area; that area
+// is found from control 42, and must lie inside the tab control below the tabs.
+void CheckPage(HWND settings, int page) {
+  HWND tab = GetDlgItem(settings, 40);
+  RECT tabRect = InnerRect(settings, tab);
+  RECT anchor = InnerRect(settings, GetDlgItem(settings, 42));
+  POINT origin{anchor.left - 5, anchor.top - 25};
+  Check(origin.x > tabRect.left && origin.y > tabRect.top + 10 && origin.x < tabRect.left + 10 &&
+            origin.y < tabRect.top + 40,
+        "page area inside the tab control", std::to_string(origin.x) + "," + std::to_string(origin.y));
+  for (const auto& c : kPageControls) {
+    std::string name = "control " + std::to_string(c.id);
+    HWND hwnd = GetDlgItem(settings, c.id);
+    if (!Check(hwnd != nullptr, name + " exists")) continue;
+    bool shown = IsWindowVisible(hwnd) != 0;
+    Check(shown == (c.page == page), name + (c.page == page ? " shown" : " hidden") + " on page " +
+                                          std::to_string(page));
+    if (c.page != page) continue;
+    RECT r = InnerRect(settings, hwnd);
+    RECT want{origin.x + c.x, origin.y + c.y, origin.x + c.x + c.width, origin.y + c.y + c.height};
+    Check(EqualRect(&r, &want) != 0, name + " position and size", "is " + Rect(r) + ", wanted " + Rect(want));
+    Check(Text(hwnd) == c.text, name + " text", Text(hwnd));
+  }
+}
+
+void SwitchToSecondPage(const Program& program, HWND settings) {
+  HWND tab = GetDlgItem(settings, 40);
+  RECT item{};
+  if (!Check(SendWithBuffer(program, tab, TCM_GETITEMRECT, 1, &item, sizeof item), "second tab found")) return;
+  ClickAt(tab, (item.left + item.right) / 2, (item.top + item.bottom) / 2);
+  Check(WaitFor([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == 1; }, 3000), "clicking the tab selects it");
+  WaitFor([&] { return IsWindowVisible(GetDlgItem(settings, 47)) != 0; }, 3000);
+}
+
+}  // namespace
+
+int ScenarioFirstRun(const Setup& setup) {
+  std::string programDir = Join(setup.work, "Tallowbridge");
+  std::string exe = Join(programDir, "Tallowbridge.exe");
+  if (!Check(MakeFolders(programDir) && CopyInto(setup.program, exe), "empty program folder prepared")) return 1;
+  Program program;
+  if (!Check(Start(exe, setup.work, program), "Tallowbridge.exe started")) return 1;
+  HWND settings = nullptr;
+  WaitFor([&] { return (settings = FindTop(program, kSettingsTitle)) != nullptr || !program.running(); }, 20000);
+  if (!Check(settings != nullptr, "settings window 'Settings - Tallowbridge v1.1' shown first")) {
+    program.kill();
+    return 1;
+  }
+  Check(FindTop(program, "Tallowbridge v1.1") == nullptr, "main window stays hidden");
+  Check(GetFileAttributesA(Join(programDir, "Tallowbridge.ini").c_str()) != INVALID_FILE_ATTRIBUTES,
+        "settings file written with the defaults");
+  CheckWindowControls(settings);
+  CheckPage(settings, 0);
+  OfferScreenshot(setup, "settings");
+  SwitchToSecondPage(program, settings);
+  CheckPage(settings, 1);
+  OfferScreenshot(setup, "settings-user");
+
+  Click(GetDlgItem(settings, 51));
+  bool mainShown = false;
+  bool ended = WaitFor(
+      [&] {
+        mainShown = mainShown || FindTop(program, "Tallowbridge v1.1") != nullptr;
+        return !program.running();
+      },
+      10000);
+  Check(ended, "Cancel ends the program");
+  Check(!mainShown, "the main window never showed");
+  program.kill();
+  return Failures() == 0 ? 0 : 1;
+}
+
+}  // namespace e2e
