@@ -62,6 +62,13 @@ int ListCount(HWND list);
 // is copied into the program's memory, and back after the call.
 bool SendWithBuffer(const Program& p, HWND hwnd, UINT message, WPARAM wParam, void* buffer, size_t size,
                     LRESULT* result = nullptr);
+// Types a path into Wine's open/save dialog (the edit inside control 1148)
+// and presses its OK.
+bool ChooseInFileDialog(HWND dialog, const std::string& path);
+void SetText(HWND hwnd, const std::string& text);
+// Waits for a top-level #32770 window (message box or dialog) by title.
+HWND WaitForDialog(const Program& p, const std::string& title, int timeoutMs = 5000);
+
 // A left click at x, y of a control's inner area.
 void ClickAt(HWND control, int x, int y);
 
@@ -76,5 +83,6 @@ void OfferScreenshot(const Setup& setup, const std::string& name);
 // ---- scenarios ------------------------------------------------------------
 int ScenarioMainWindow(const Setup& setup);
 int ScenarioFirstRun(const Setup& setup);
+int ScenarioLocateRenderer(const Setup& setup);
 
 }  // namespace e2e

@@ -193,6 +193,31 @@ bool SendWithBuffer(const Program& p, HWND hwnd, UINT message, WPARAM wParam, vo
   return ok;
 }
 
+void SetText(HWND hwnd, const std::string& text) {
+  int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_ABORTIFHUNG, 2000,
+                      &ignored);
+}
+
+bool ChooseInFileDialog(HWND dialog, const std::string& path) {
+  HWND name = GetDlgItem(dialog, 1148);
+  HWND edit = name ? FindWindowExA(name, nullptr, "Edit", nullptr) : nullptr;
+  if (!edit) edit = name;   // a plain edit in some dialog versions
+  if (!edit) return false;
+  SetText(edit, path);
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  return true;
+}
+
+HWND WaitForDialog(const Program& p, const std::string& title, int timeoutMs) {
+  HWND found = nullptr;
+  WaitFor([&] { return (found = FindTop(p, title, "#32770")) != nullptr; }, timeoutMs);
+  return found;
+}
+
 void ClickAt(HWND control, int x, int y) {
   PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
   PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(x, y));

@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
+
 namespace e2e {
 
 namespace {
@@ -129,6 +131,69 @@ int ScenarioFirstRun(const Setup& setup) {
       10000);
   Check(ended, "Cancel ends the program");
   Check(!mainShown, "the main window never showed");
+  program.kill();
+  return Failures() == 0 ? 0 : 1;
+}
+
+// Scenario "locate": the first run's way through: Locate opens the file
+// requester, choosing lwsn.exe in LightWave's Programs folder sets the content
+// directory (with a message) and enables OK, which saves and opens the main
+// window with the log features of a build-690 renderer.
+int ScenarioLocateRenderer(const Setup& setup) {
+  std::string programDir = Join(setup.work, "Tallowbridge");
+  std::string lightwave = Join(setup.work, "LightWave");
+  std::string renderer = Join(Join(lightwave, "Programs"), "lwsn.exe");
+  std::string exe = Join(programDir, "Tallowbridge.exe");
+  if (!Check(MakeFolders(programDir) && MakeFolders(Join(lightwave, "Programs")) && CopyInto(setup.program, exe) &&
+                 CopyInto(setup.renderer, renderer),
+             "program folder and LightWave folder prepared"))
+    return 1;
+  Program program;
+  if (!Check(Start(exe, setup.work, program), "Tallowbridge.exe started")) return 1;
+  HWND settings = nullptr;
+  WaitFor([&] { return (settings = FindTop(program, kSettingsTitle)) != nullptr || !program.running(); }, 20000);
+  if (!Check(settings != nullptr, "settings window shown first")) {
+    program.kill();
+    return 1;
+  }
+  Click(GetDlgItem(settings, 45));
+  HWND dialog = WaitForDialog(program, "Locate 'lwsn.exe'...");
+  if (Check(dialog != nullptr, "Locate opens the requester 'Locate 'lwsn.exe'...'"))
+    Check(ChooseInFileDialog(dialog, renderer), "lwsn.exe typed into the requester");
+  HWND info = WaitForDialog(program, "Information");
+  if (Check(info != nullptr, "choosing lwsn.exe shows an information message")) {
+    Check(MessageBoxText(info) ==
+              "Content Directory automatically default set to Lightwave, please relocate if not correct!",
+          "the message says the content directory was set", MessageBoxText(info));
+    Answer(info, IDOK);
+  }
+  HWND ok = GetDlgItem(settings, 50);
+  Check(WaitFor([&] { return IsWindowEnabled(ok) != 0; }, 5000), "OK becomes usable");
+  Check(Text(GetDlgItem(settings, 42)) == renderer, "the renderer path field shows the choice",
+        Text(GetDlgItem(settings, 42)));
+  Check(Text(GetDlgItem(settings, 41)) == lightwave + "\\", "the content directory is LightWave's folder",
+        Text(GetDlgItem(settings, 41)));
+  Click(ok);
+  HWND main = nullptr;
+  WaitFor([&] { return (main = FindTop(program, "Tallowbridge v1.1")) != nullptr; }, 10000);
+  if (Check(main != nullptr, "OK opens the main window")) {
+    Check(FindTop(program, kSettingsTitle) == nullptr, "the settings window is gone");
+    HWND refresh = GetDlgItem(main, 97);
+    Check(refresh && (GetWindowLongA(refresh, GWL_STYLE) & WS_VISIBLE) != 0,
+          "a build-690 renderer keeps Refresh Log visible");
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    if (HWND box = WaitForDialog(program, "Question")) Answer(box, IDYES);
+    Check(program.waitExit(10000), "the program ends after Yes");
+  }
+  std::string ini;
+  if (std::FILE* f = std::fopen(Join(programDir, "Tallowbridge.ini").c_str(), "rb")) {
+    char buffer[4096];
+    size_t n = std::fread(buffer, 1, sizeof buffer, f);
+    ini.assign(buffer, n);
+    std::fclose(f);
+  }
+  Check(ini.find("LWSN.EXE Location = " + renderer + "\r\n") != std::string::npos,
+        "the settings file keeps the renderer path");
   program.kill();
   return Failures() == 0 ? 0 : 1;
 }

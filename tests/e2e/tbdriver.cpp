@@ -16,6 +16,7 @@ struct Scenario {
 const Scenario kScenarios[] = {
     {"mainwindow", e2e::ScenarioMainWindow},
     {"firstrun", e2e::ScenarioFirstRun},
+    {"locate", e2e::ScenarioLocateRenderer},
 };
 
 }  // namespace
