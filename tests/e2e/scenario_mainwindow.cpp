@@ -92,12 +92,17 @@ bool PrepareProgramFolder(const Setup& setup, std::string& exe) {
                        "\r\nContent Directory = " + lightwave + "\\\r\n");
 }
 
-void CheckControls(const Program& program, HWND main) {
+int ScreenDpi() {
   int dpi = 96;
   if (HDC dc = GetDC(nullptr)) {
     dpi = GetDeviceCaps(dc, LOGPIXELSY);
     ReleaseDC(nullptr, dc);
   }
+  return dpi;
+}
+
+void CheckControls(const Program& program, HWND main) {
+  int dpi = ScreenDpi();
   auto px = [dpi](int v) { return MulDiv(v, dpi, 96); };
   std::map<int, std::string> tips = Tooltips(program);
   for (const auto& c : kControls) {
@@ -129,7 +134,8 @@ void CheckFrame(HWND main) {
   Check((style & WS_MAXIMIZEBOX) == 0, "main window has no maximise box");
   Check((style & WS_THICKFRAME) == 0, "main window cannot be resized");
   SIZE inner = InnerSize(main);
-  Check(inner.cx == 294 && inner.cy == 451, "main window inner size 294x451",
+  int dpi = ScreenDpi();
+  Check(inner.cx == MulDiv(294, dpi, 96) && inner.cy == MulDiv(451, dpi, 96), "main window inner size 294x451",
         std::to_string(inner.cx) + "x" + std::to_string(inner.cy));
 }
 

@@ -218,7 +218,7 @@ bool CreateControl(int window, const ControlSpec& spec) {
   if (spec.kind == ControlKind::DropDownList) height = std::max(height, 160);
   HWND hwnd = CreateWindowExA(cls.exStyle, cls.className, spec.text ? spec.text : "",
                               WS_CHILD | (onPage ? 0 : WS_VISIBLE) | cls.style, Px(spec.x), Px(spec.y),
-                              Px(spec.width), Px(height), parent,
+                              Px(spec.x + spec.width) - Px(spec.x), Px(spec.y + height) - Px(spec.y), parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), S().instance,
                               nullptr);
   if (!hwnd) return false;
