@@ -84,5 +84,6 @@ void OfferScreenshot(const Setup& setup, const std::string& name);
 int ScenarioMainWindow(const Setup& setup);
 int ScenarioFirstRun(const Setup& setup);
 int ScenarioLocateRenderer(const Setup& setup);
+int ScenarioStandIn(const Setup& setup);
 
 }  // namespace e2e

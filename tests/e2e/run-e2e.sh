@@ -15,7 +15,7 @@ build_arg=${1:-build/windows}
 case "$build_arg" in /*) build=$build_arg ;; *) build=$root/$build_arg ;; esac
 shift || true
 scenarios=("$@")
-[ ${#scenarios[@]} -eq 0 ] && scenarios=(mainwindow firstrun locate)
+[ ${#scenarios[@]} -eq 0 ] && scenarios=(standin mainwindow firstrun locate)
 
 driver=$build/tests/e2e/tbdriver.exe
 program=$build/Tallowbridge.exe

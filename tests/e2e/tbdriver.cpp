@@ -17,6 +17,7 @@ const Scenario kScenarios[] = {
     {"mainwindow", e2e::ScenarioMainWindow},
     {"firstrun", e2e::ScenarioFirstRun},
     {"locate", e2e::ScenarioLocateRenderer},
+    {"standin", e2e::ScenarioStandIn},
 };
 
 }  // namespace
