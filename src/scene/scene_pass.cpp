@@ -2,87 +2,49 @@
 
 #include <cstdint>
 
-#include "scene/line_reader.h"
-
 namespace {
 
 constexpr std::size_t kBufferLimit = 256 * 1024;
 
-void WriteAll(PassOutput& out, std::string_view bytes) {
+void FlushBuffer(PassOutput& out) {
+  std::string_view bytes = out.buffer;
   while (!out.failed && !bytes.empty()) {
     std::int64_t wrote = pf::FileWrite(out.file, bytes.data(), static_cast<std::int64_t>(bytes.size()));
-    if (wrote <= 0) {
-      out.failed = true;
-      return;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(wrote));
+    if (wrote <= 0) out.failed = true;
+    else bytes.remove_prefix(static_cast<std::size_t>(wrote));
   }
-}
-
-void FlushBuffer(PassOutput& out) {
-  WriteAll(out, out.buffer);
   out.buffer.clear();
-}
-
-void FlushRun(PassOutput& out) {
-  WriteAll(out, out.run);
-  out.run = {};
-}
-
-// Bytes that go out unchanged. Neighbouring pieces of the scene are joined
-// and written straight from the reader's memory in one piece.
-void WriteUnchanged(PassOutput& out, std::string_view bytes) {
-  if (!out.buffer.empty()) FlushBuffer(out);
-  if (!out.run.empty() && out.run.data() + out.run.size() != bytes.data()) FlushRun(out);
-  out.run = out.run.empty() ? bytes : std::string_view(out.run.data(), out.run.size() + bytes.size());
 }
 
 }  // namespace
 
 void WriteNewLine(PassOutput& out, std::string_view text) {
-  if (!out.run.empty()) FlushRun(out);
   out.buffer.append(text);
   out.buffer.append("\r\n");
   if (out.buffer.size() >= kBufferLimit) FlushBuffer(out);
 }
 
-void CopyLine(PassOutput& out, int n) {
-  std::string_view raw = LineReaderRawLine(n);
-  // A line that already ends in CR LF goes out as it stands; any other line
-  // end (a CR alone) becomes CR LF.
-  if (raw.size() >= 2 && raw.substr(raw.size() - 2) == "\r\n")
-    WriteUnchanged(out, raw);
-  else
-    WriteNewLine(out, LineReaderLine(n));
-}
-
 std::string TemporaryPathFor(const std::string& target) { return target + "_temp"; }
 
-PassResult RunScenePass(const std::string& scenePath, const std::string& target,
-                        const LineVisitor& visit) {
-  int count = LineReaderOpen(scenePath);
-  if (count < 1) {
-    LineReaderClose();
-    return PassResult::kNoLines;
+bool BeginPassOutput(PassOutput& out, const std::string& target) {
+  out.file = pf::FileOpen(TemporaryPathFor(target), pf::FileMode::CreateWrite);
+  out.buffer.reserve(kBufferLimit + 4096);
+  return out.file != 0;
+}
+
+PassResult FinishScenePass(LineStream& in, PassOutput& out, const std::string& target) {
+  bool readFailed = in.failed;
+  if (!readFailed && !out.failed) {
+    // Text after the last line end is no line, but it is part of the scene.
+    out.buffer.append(LineStreamTail(in));
+    FlushBuffer(out);
   }
-  std::string temporary = TemporaryPathFor(target);
-  PassOutput out;
-  out.file = pf::FileOpen(temporary, pf::FileMode::CreateWrite);
-  if (out.file == 0) {
-    LineReaderClose();
-    return PassResult::kCreateFailed;
-  }
-  visit(count, out);
-  // Text after the last line end is no line, but it is part of the scene.
-  std::string_view tail = LineReaderTail();
-  if (!tail.empty()) WriteUnchanged(out, tail);
-  FlushBuffer(out);
-  FlushRun(out);
+  LineStreamClose(in);
   bool closed = pf::FileClose(out.file);
-  LineReaderClose();
-  if (out.failed || !closed) {
+  std::string temporary = TemporaryPathFor(target);
+  if (readFailed || out.failed || !closed) {
     pf::DeletePath(temporary);
-    return PassResult::kWriteFailed;
+    return readFailed ? PassResult::kReadFailed : PassResult::kWriteFailed;
   }
   if (!pf::MovePathOver(temporary, target)) {
     pf::DeletePath(temporary);

@@ -8,7 +8,7 @@
 #include "core/program_state.h"
 #include "core/text.h"
 #include "platform/platform.h"
-#include "scene/line_reader.h"
+#include "scene/line_stream.h"
 #include "scene/render_tables.h"
 
 namespace {
@@ -111,13 +111,13 @@ void SplitOutputPath(std::string_view value, SceneEntry& entry) {
 void TakeValue(const ReaderKey& key, std::string_view rest, SceneEntry& entry) {
   switch (key.rule) {
     case ValueRule::kWhole: entry[key.field].assign(rest); break;
-    case ValueRule::kFirstChar: entry[key.field].assign(rest.substr(0, 1)); break;
+    case ValueRule::kFirstChar: entry[key.field].assign(rest.empty() ? 0 : 1, rest.empty() ? ' ' : rest[0]); break;
     case ValueRule::kPrefixSplit: SplitOutputPath(rest, entry); break;
     case ValueRule::kFrameSize:
       entry[kFieldFrameSizeLabel].assign(rest);
       entry[kFieldFrameSize].assign(rest);
       break;
-    case ValueRule::kPixelAspect: entry[key.field] = rest == "1" ? "1.0" : std::string(rest); break;
+    case ValueRule::kPixelAspect: entry[key.field].assign(rest == "1" ? std::string_view("1.0") : rest); break;
   }
 }
 
@@ -142,12 +142,15 @@ void ApplyDefaults(SceneEntry& entry, FieldMask fields) {
 // later overwrites the default and the last of several lines wins. Only
 // fields that are empty can take a default, so the defaults still owed are
 // kept as a mask instead of testing every field on every line.
-void ScanSceneLines(int count, SceneEntry& entry) {
-  constexpr FieldMask kAll = ~FieldMask{0};
-  FieldMask owed = EmptyDefaultedFields(entry, kAll);
-  for (int n = 1; n <= count; ++n) {
+struct SceneScan {
+  SceneEntry& entry;
+  FieldMask owed;
+
+  explicit SceneScan(SceneEntry& e) : entry(e), owed(EmptyDefaultedFields(e, ~FieldMask{0})) {}
+
+  void Take(std::string_view line) {
     std::string_view rest;
-    const ReaderKey* key = MatchKey(LineReaderLine(n), rest);
+    const ReaderKey* key = MatchKey(line, rest);
     FieldMask keyFields = key ? FieldsOf(*key) : 0;
     if (owed & ~keyFields) {
       ApplyDefaults(entry, owed & ~keyFields);
@@ -158,14 +161,31 @@ void ScanSceneLines(int count, SceneEntry& entry) {
       owed = (owed & ~keyFields) | EmptyDefaultedFields(entry, keyFields);
     }
   }
+};
+
+// Reads the scene's lines into a copy of entry; false (entry untouched)
+// when the scene cannot be read or has no lines.
+bool ScanScene(const std::string& path, SceneEntry& entry) {
+  LineStream stream;
+  if (!LineStreamOpen(stream, path)) return false;
+  SceneEntry scanned = entry;
+  SceneScan scan(scanned);
+  std::string_view line;
+  while (LineStreamNext(stream, line)) scan.Take(line);
+  bool read = !stream.failed && stream.lines > 0;
+  LineStreamClose(stream);
+  if (read) entry = std::move(scanned);
+  return read;
 }
 
 }  // namespace
 
 bool CheckSceneFile(const std::string& path) {
-  int count = LineReaderOpen(path);
-  bool accepted = count >= 1 && LineReaderLine(1) == "LWSC";
-  LineReaderClose();
+  // Only the first line matters, so only as much is read as it takes.
+  LineStream stream;
+  std::string_view first;
+  bool accepted = LineStreamOpen(stream, path) && LineStreamNext(stream, first) && first == "LWSC";
+  LineStreamClose(stream);
   if (!accepted) {
     pf::ShowMessage("Error!",
                     "'" + path + "'\nis corrupted, or not a valid Lightwave Scene file!\n\nNo file loaded!",
@@ -200,15 +220,9 @@ void ReadSceneEntry(int row) {
       static_cast<std::size_t>(row) >= g.queue.scenePaths.size())
     return;
   SceneEntry& entry = g.queue.fields[row];
-  int count = LineReaderOpen(g.queue.scenePaths[row]);
   // An unreadable scene keeps what its entry held: nothing is scanned, so
   // no default is applied and no drive is checked.
-  if (count < 1) {
-    LineReaderClose();
-    return;
-  }
-  ScanSceneLines(count, entry);
-  LineReaderClose();
+  if (!ScanScene(g.queue.scenePaths[row], entry)) return;
   CheckOutputDrive(row);
   entry[kFieldImageExtension] = ImageExtensionOfSaver(entry[kFieldImageSaver]);
   LabelFreshEntry(entry);

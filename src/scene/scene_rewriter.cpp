@@ -6,7 +6,6 @@
 #include "core/program_state.h"
 #include "core/text.h"
 #include "platform/platform.h"
-#include "scene/line_reader.h"
 #include "scene/scene_pass.h"
 #include "scene/scene_reader.h"
 
@@ -52,7 +51,8 @@ void ReportCannotReplace(const std::string& target) {
 void ReportFailure(PassResult result, RewriteMode mode, const std::string& scenePath, const std::string& target) {
   switch (result) {
     case PassResult::kDone: break;
-    case PassResult::kNoLines: ReportNoLines(scenePath); break;
+    case PassResult::kNoLines:
+    case PassResult::kReadFailed: ReportNoLines(scenePath); break;
     case PassResult::kCreateFailed:
     case PassResult::kWriteFailed: ReportCannotWrite(mode); break;
     case PassResult::kReplaceFailed: ReportCannotReplace(target); break;
@@ -126,24 +126,37 @@ int SettingsKeyOfLine(std::string_view line, SettingsPlan& plan, std::array<bool
   return replace;
 }
 
-void VisitSettingsLines(int count, PassOutput& out, SettingsPlan& plan) {
+// What becomes of each line in a scene settings rewrite.
+struct SettingsRule {
+  SettingsPlan& plan;
   std::array<bool, kSettingsKeys> looking{};
-  for (int k = 0; k < kSettingsKeys; ++k) looking[k] = !plan.value[k].empty();
-  for (int n = 1; n <= count; ++n) {
-    int key = SettingsKeyOfLine(LineReaderLine(n), plan, looking);
+  bool dropEnhancedLine = false;   // the line after a replaced Antialiasing line
+
+  explicit SettingsRule(SettingsPlan& p) : plan(p) {
+    for (int k = 0; k < kSettingsKeys; ++k) looking[k] = !plan.value[k].empty();
+  }
+
+  void operator()(std::string_view line, PassOutput& out) {
+    // The EnhancedAA line belongs right below Antialiasing: the old one there
+    // goes in any case, and a new one is written for an enhanced level.
+    if (dropEnhancedLine) {
+      dropEnhancedLine = false;
+      if (StartsWith(line, "EnhancedAA ")) return;
+    }
+    int key = SettingsKeyOfLine(line, plan, looking);
     if (key < 0) {
-      CopyLine(out, n);
-      continue;
+      WriteNewLine(out, line);
+      return;
     }
     plan.replaced[key] = true;
-    WriteNewLine(out, std::string(kSettingsKeyTexts[key]) + plan.value[key]);
-    if (key != kKeyAntialiasing) continue;
-    // The EnhancedAA line belongs right below Antialiasing: written for an
-    // enhanced level, and the old one there goes in any case.
+    std::string newLine(kSettingsKeyTexts[key]);
+    newLine += plan.value[key];
+    WriteNewLine(out, newLine);
+    if (key != kKeyAntialiasing) return;
     if (!plan.enhanced.empty()) WriteNewLine(out, "EnhancedAA " + plan.enhanced);
-    if (n < count && StartsWith(LineReaderLine(n + 1), "EnhancedAA ")) ++n;
+    dropEnhancedLine = true;
   }
-}
+};
 
 // The entry takes what now stands in the scene.
 void StoreWrittenSettings(const SettingsPlan& plan, SceneEntry& entry) {
@@ -210,28 +223,17 @@ OutputPlan PlanOutput(const SceneEntry& entry, FrameChange frame, bool outputSwi
   return plan;
 }
 
-// Writes the output block in place of the DataOverlayLabel line and copies
-// the rest of the scene.
-void InsertBlockAtOverlayLabel(int n, int count, PassOutput& out, OutputPlan& plan) {
-  WriteNewLine(out, "DataOverlaylabel");
-  WriteNewLine(out, "SaveRGB 1");
-  WriteNewLine(out, plan.formatLine);
-  WriteNewLine(out, plan.prefixLine);
-  WriteNewLine(out, plan.saverLine);
-  plan.blockInserted = plan.changed = true;
-  for (int m = n + 1; m <= count; ++m) CopyLine(out, m);
-}
+// What becomes of each line in an output settings rewrite: the first rule
+// that fits decides.
+struct OutputRule {
+  OutputPlan& plan;
+  bool copyRest = false;   // the block went in at DataOverlayLabel
 
-// The first rule that fits decides what becomes of a line.
-void VisitOutputLines(int count, PassOutput& out, OutputPlan& plan) {
-  for (int n = 1; n <= count; ++n) {
-    std::string_view line = LineReaderLine(n);
+  void operator()(std::string_view line, PassOutput& out) {
     char first = line.empty() ? '\0' : line[0];
-    if (first != 'F' && first != 'L' && first != 'S' && first != 'D' && first != 'R') {
-      CopyLine(out, n);   // no rule concerns this line
-      continue;
-    }
-    if (!plan.frameKey.empty() && StartsWith(line, plan.frameKey)) {
+    if (copyRest || (first != 'F' && first != 'L' && first != 'S' && first != 'D' && first != 'R')) {
+      WriteNewLine(out, line);   // no rule concerns this line
+    } else if (!plan.frameKey.empty() && StartsWith(line, plan.frameKey)) {
       WriteNewLine(out, plan.frameLine);
       plan.frameKey.clear();
       plan.changed = true;
@@ -240,12 +242,17 @@ void VisitOutputLines(int count, PassOutput& out, OutputPlan& plan) {
       plan.switchPending = false;
       plan.switchSettled = plan.changed = true;
     } else if (plan.switchPending && StartsWith(line, "SaveRGB 1")) {
-      CopyLine(out, n);
+      WriteNewLine(out, line);
       plan.switchPending = false;
       plan.switchSettled = true;
     } else if (plan.blockAtOverlayLabel && StartsWith(line, "DataOverlayLabel ")) {
-      InsertBlockAtOverlayLabel(n, count, out, plan);
-      return;
+      // The whole block in place of this line; the rest follows unchanged.
+      WriteNewLine(out, "DataOverlaylabel");
+      WriteNewLine(out, "SaveRGB 1");
+      WriteNewLine(out, plan.formatLine);
+      WriteNewLine(out, plan.prefixLine);
+      WriteNewLine(out, plan.saverLine);
+      plan.blockInserted = plan.changed = copyRest = true;
     } else if (plan.writeOutputPath && StartsWith(line, "SaveRGBImagesPrefix ")) {
       WriteNewLine(out, plan.prefixLine);
       plan.changed = true;
@@ -253,10 +260,10 @@ void VisitOutputLines(int count, PassOutput& out, OutputPlan& plan) {
       WriteNewLine(out, plan.saverLine);
       plan.changed = true;
     } else {
-      CopyLine(out, n);
+      WriteNewLine(out, line);
     }
   }
-}
+};
 
 bool OutputSettingsPass(FrameChange frame, const std::string& previousText, bool outputSwitch,
                         int pickedImageFormat, bool secondPass) {
@@ -264,14 +271,13 @@ bool OutputSettingsPass(FrameChange frame, const std::string& previousText, bool
   const std::string path = CurrentScenePath();
   ChooseImageSaver(CurrentEntry(), pickedImageFormat);
   OutputPlan plan = PlanOutput(CurrentEntry(), frame, outputSwitch);
-  PassResult result =
-      RunScenePass(path, path, [&plan](int count, PassOutput& out) { VisitOutputLines(count, out, plan); });
+  PassResult result = RunScenePass(path, path, OutputRule{plan});
   if (result != PassResult::kDone) {
     ReportFailure(result, RewriteMode::kOverwrite, path, path);
     if (frame != FrameChange::kNone) CurrentEntry()[FrameKeyOf(frame).field] = previousText;
     return false;
   }
-  if (plan.blockInserted) CurrentEntry()[kFieldSaveRGB] = "1";
+  if (plan.blockInserted) CurrentEntry()[kFieldSaveRGB].assign(1, '1');
   bool written = plan.changed || InsertOutputBlock();
   ReadSceneEntry(row);
   if (!written) return false;
@@ -299,8 +305,7 @@ bool RewriteSceneSettings(RewriteMode mode, const SceneSettingsChange& change) {
   const std::string path = CurrentScenePath();
   std::string target = mode == RewriteMode::kOverwrite ? path : SceneCopyPath(path);
   SettingsPlan plan = PlanSettings(change);
-  PassResult result =
-      RunScenePass(path, target, [&plan](int count, PassOutput& out) { VisitSettingsLines(count, out, plan); });
+  PassResult result = RunScenePass(path, target, SettingsRule(plan));
   if (result != PassResult::kDone) {
     ReportFailure(result, mode, path, target);
     return false;
@@ -325,15 +330,13 @@ bool InsertOutputBlock() {
   if (!OutputPathKnown(entry)) return true;   // nothing that could be written
   const std::string path = CurrentScenePath();
   std::array<std::string, 3> block{FormatLine(entry), PrefixLine(entry), SaverLine(entry)};
-  PassResult result = RunScenePass(path, path, [&block](int count, PassOutput& out) {
-    for (int n = 1; n <= count; ++n) {
-      if (!StartsWith(LineReaderLine(n), "SaveRGB 1")) {
-        CopyLine(out, n);
-        continue;
-      }
-      WriteNewLine(out, "SaveRGB 1");
-      for (const auto& line : block) WriteNewLine(out, line);
+  PassResult result = RunScenePass(path, path, [&block](std::string_view line, PassOutput& out) {
+    if (!StartsWith(line, "SaveRGB 1")) {
+      WriteNewLine(out, line);
+      return;
     }
+    WriteNewLine(out, "SaveRGB 1");
+    for (const auto& text : block) WriteNewLine(out, text);
   });
   // A scene that cannot be read or whose temporary file cannot be made is
   // left as it is without a word, as its output settings were just written;
