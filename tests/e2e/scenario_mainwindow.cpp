@@ -150,6 +150,68 @@ void MinimiseAndRestore(HWND main) {
         "a left click on the tray icon brings the main window back");
 }
 
+void CheckAbout(const Program& program, HWND main) {
+  Click(GetDlgItem(main, 29));
+  HWND box = WaitForDialog(program, "Information");
+  if (!Check(box != nullptr, "About shows an information box")) return;
+  Check(MessageBoxText(box) ==
+            "Tallowbridge v1.1  (Compiled: 17/8-2004)\n- Render Queue Manager for Newtek LWSN (Newtek Lightwave 7.0, "
+            "7.5 and 8.0)\n- Suitable for single machine systems\n- Uses idle cpu time to render scenes in background",
+        "the About text", MessageBoxText(box));
+  Check(GetDlgItem(box, IDOK) != nullptr && GetDlgItem(box, IDYES) == nullptr, "the About box has OK only");
+  Answer(box, IDOK);
+  Check(WaitFor([&] { return !IsWindow(box); }, 5000), "OK closes the About box");
+}
+
+// "Settings..." opens the settings window 20 pixels right of and below the
+// main window, on top of all others; Cancel closes it again.
+void CheckSettingsFromMain(const Program& program, HWND main) {
+  Click(GetDlgItem(main, 30));
+  HWND settings = nullptr;
+  WaitFor([&] { return (settings = FindTop(program, "Settings - Tallowbridge v1.1")) != nullptr; }, 5000);
+  if (!Check(settings != nullptr, "Settings... opens the settings window")) return;
+  POINT mainOrigin{0, 0}, settingsOrigin{0, 0};
+  ClientToScreen(main, &mainOrigin);
+  ClientToScreen(settings, &settingsOrigin);
+  int dpi = ScreenDpi();
+  Check(settingsOrigin.x - mainOrigin.x == MulDiv(20, dpi, 96) && settingsOrigin.y - mainOrigin.y == MulDiv(20, dpi, 96),
+        "the settings window sits 20,20 from the main window",
+        std::to_string(settingsOrigin.x - mainOrigin.x) + "," + std::to_string(settingsOrigin.y - mainOrigin.y));
+  Check((GetWindowLongA(settings, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, "the settings window is topmost");
+  Check(IsWindowEnabled(GetDlgItem(settings, 50)) != 0, "OK is usable with a known renderer");
+  Check(Text(GetDlgItem(settings, 42)).find("lwsn.exe") != std::string::npos, "the renderer path is shown",
+        Text(GetDlgItem(settings, 42)));
+  Click(GetDlgItem(settings, 51));
+  Check(WaitFor([&] { return !IsWindow(settings); }, 5000), "Cancel closes the settings window");
+  Check(WaitFor([&] { return GetForegroundWindow() == main; }, 3000), "the main window is active again");
+}
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// Tab moves the keyboard focus to the next usable control in creation order:
+// from Add Scene (2) past the disabled 3 to 7 on to the queue list (8).
+void CheckTabKey(HWND main) {
+  HWND add = GetDlgItem(main, 2);
+  PostMessageA(main, WM_ACTIVATE, WA_ACTIVE, 0);
+  WaitFor([&] { return FocusOf(main) != nullptr; }, 2000);
+  for (int i = 0; i < 45 && FocusOf(main) != add; ++i) {
+    HWND before = FocusOf(main);
+    PostMessageA(before, WM_KEYDOWN, VK_TAB, 0);
+    WaitFor([&] { return FocusOf(main) != before; }, 1000);
+  }
+  if (!Check(FocusOf(main) == add, "Tab reaches Add Scene")) return;
+  PostMessageA(add, WM_KEYDOWN, VK_TAB, 0);
+  HWND next = nullptr;
+  WaitFor([&] { return (next = FocusOf(main)) != add; }, 2000);
+  Check(next == GetDlgItem(main, 8), "Tab moves from Add Scene to the queue list",
+        std::to_string(next ? GetDlgCtrlID(next) : -1));
+}
+
 HWND WaitForQuestion(const Program& program) {
   HWND box = nullptr;
   WaitFor([&] { return (box = FindTop(program, "Question", "#32770")) != nullptr; }, 5000);
@@ -199,6 +261,9 @@ int ScenarioMainWindow(const Setup& setup) {
   CheckFrame(main);
   CheckControls(program, main);
   OfferScreenshot(setup, "main");
+  CheckTabKey(main);
+  CheckAbout(program, main);
+  CheckSettingsFromMain(program, main);
   MinimiseAndRestore(main);
   QuitNoThenYes(program, main);
   program.kill();
