@@ -43,6 +43,23 @@ struct Program {
 // relative names resolved against the working directory would show up.
 bool Start(const std::string& exe, const std::string& workingDirectory, Program& out);
 
+// A program folder with Tallowbridge.exe and a settings file naming the
+// stand-in renderer, copied into LightWave\Programs beside it, so that the
+// main window comes up directly.
+struct Installed {
+  std::string programDir;   // work\Tallowbridge
+  std::string exe;
+  std::string lightwave;    // work\LightWave, the content directory
+  std::string renderer;     // work\LightWave\Programs\lwsn.exe
+};
+bool Install(const Setup& setup, Installed& out);
+// Starts the installed program and waits for its main window; any message
+// box shown meanwhile fails the check and is answered OK.
+HWND StartMainWindow(const Installed& installed, const Setup& setup, Program& program);
+// Answers the quit question with Yes and waits for the end.
+bool QuitWithYes(const Program& program, HWND main);
+std::string ReadFile(const std::string& path);
+
 // ---- windows --------------------------------------------------------------
 // A visible top-level window of the process with this title (and class, if
 // given).
@@ -85,5 +102,8 @@ int ScenarioMainWindow(const Setup& setup);
 int ScenarioFirstRun(const Setup& setup);
 int ScenarioLocateRenderer(const Setup& setup);
 int ScenarioStandIn(const Setup& setup);
+int ScenarioRender(const Setup& setup);
+int ScenarioRenderFailure(const Setup& setup);
+int ScenarioRenderCrash(const Setup& setup);
 
 }  // namespace e2e

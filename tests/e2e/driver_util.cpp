@@ -45,8 +45,10 @@ BOOL CALLBACK MatchTop(HWND hwnd, LPARAM data) {
 }  // namespace
 
 bool Check(bool ok, const std::string& what, const std::string& detail) {
-  std::printf("%s %s%s%s\n", ok ? "PASS" : "FAIL", what.c_str(), detail.empty() ? "" : ": ",
-              detail.c_str());
+  // One line per check: line breaks in a detail are shown as \n and \r.
+  std::string shown;
+  for (char ch : detail) shown += ch == '\n' ? std::string("\\n") : ch == '\r' ? std::string("\\r") : std::string(1, ch);
+  std::printf("%s %s%s%s\n", ok ? "PASS" : "FAIL", what.c_str(), shown.empty() ? "" : ": ", shown.c_str());
   std::fflush(stdout);
   if (!ok) ++failures;
   return ok;
@@ -110,6 +112,56 @@ bool Start(const std::string& exe, const std::string& workingDirectory, Program&
   std::string commandLine = "\"" + exe + "\"";
   return CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         workingDirectory.c_str(), &si, &out.pi) != 0;
+}
+
+bool Install(const Setup& setup, Installed& out) {
+  out.programDir = Join(setup.work, "Tallowbridge");
+  out.lightwave = Join(setup.work, "LightWave");
+  out.exe = Join(out.programDir, "Tallowbridge.exe");
+  out.renderer = Join(Join(out.lightwave, "Programs"), "lwsn.exe");
+  return MakeFolders(out.programDir) && MakeFolders(Join(out.lightwave, "Programs")) &&
+         CopyInto(setup.program, out.exe) && CopyInto(setup.renderer, out.renderer) &&
+         WriteText(Join(out.programDir, "Tallowbridge.ini"),
+                   "[Required Settings]\r\nLWSN.EXE Location = " + out.renderer +
+                       "\r\nContent Directory = " + out.lightwave + "\\\r\n");
+}
+
+HWND StartMainWindow(const Installed& installed, const Setup& setup, Program& program) {
+  if (!Check(Start(installed.exe, setup.work, program), "Tallowbridge.exe started")) return nullptr;
+  HWND main = nullptr;
+  bool up = WaitFor(
+      [&] {
+        std::string title, text;
+        if (HWND box = AnyMessageBox(program, &title, &text)) {
+          Check(false, "no message at start-up", title + ": " + text);
+          Answer(box, IDOK);
+        }
+        return (main = FindTop(program, "Tallowbridge v1.1")) != nullptr || !program.running();
+      },
+      20000);
+  if (!Check(up && main != nullptr, "main window 'Tallowbridge v1.1' shown")) {
+    program.kill();
+    return nullptr;
+  }
+  return main;
+}
+
+bool QuitWithYes(const Program& program, HWND main) {
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  HWND box = WaitForDialog(program, "Question");
+  if (box) Answer(box, IDYES);
+  return program.waitExit(10000);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::string out;
+  if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
+    std::fclose(f);
+  }
+  return out;
 }
 
 HWND FindTop(const Program& p, const std::string& title, const char* className) {

@@ -8,7 +8,6 @@ namespace e2e {
 
 namespace {
 
-const char* const kTitle = "Tallowbridge v1.1";
 
 struct Expected {
   int id;
@@ -75,21 +74,6 @@ const std::set<int> kStartDisabled = {4, 10, 9, 27, 20, 5, 6, 7, 16, 18, 17, 19,
 std::string Rect(const RECT& r) {
   return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
          std::to_string(r.bottom - r.top);
-}
-
-// The program folder: the program, a renderer where the settings say, and a
-// settings file naming it, so that the main window comes up directly.
-bool PrepareProgramFolder(const Setup& setup, std::string& exe) {
-  std::string programDir = Join(setup.work, "Tallowbridge");
-  std::string lightwave = Join(setup.work, "LightWave");
-  std::string rendererDir = Join(lightwave, "Programs");
-  exe = Join(programDir, "Tallowbridge.exe");
-  std::string renderer = Join(rendererDir, "lwsn.exe");
-  return MakeFolders(programDir) && MakeFolders(rendererDir) && CopyInto(setup.program, exe) &&
-         CopyInto(setup.renderer, renderer) &&
-         WriteText(Join(programDir, "Tallowbridge.ini"),
-                   "[Required Settings]\r\nLWSN.EXE Location = " + renderer +
-                       "\r\nContent Directory = " + lightwave + "\\\r\n");
 }
 
 int ScreenDpi() {
@@ -238,25 +222,11 @@ void QuitNoThenYes(const Program& program, HWND main) {
 }  // namespace
 
 int ScenarioMainWindow(const Setup& setup) {
-  std::string exe;
-  if (!Check(PrepareProgramFolder(setup, exe), "program folder prepared")) return 1;
+  Installed installed;
+  if (!Check(Install(setup, installed), "program folder prepared")) return 1;
   Program program;
-  if (!Check(Start(exe, setup.work, program), "Tallowbridge.exe started")) return 1;
-  HWND main = nullptr;
-  bool up = WaitFor(
-      [&] {
-        std::string title, text;
-        if (HWND box = AnyMessageBox(program, &title, &text)) {
-          Check(false, "no message at start-up", title + ": " + text);
-          Answer(box, IDOK);
-        }
-        return (main = FindTop(program, kTitle)) != nullptr || !program.running();
-      },
-      20000);
-  if (!Check(up && main != nullptr, "main window 'Tallowbridge v1.1' shown")) {
-    program.kill();
-    return 1;
-  }
+  HWND main = StartMainWindow(installed, setup, program);
+  if (!main) return 1;
   Check(FindTop(program, "Settings - Tallowbridge v1.1") == nullptr, "no settings window with a known renderer");
   CheckFrame(main);
   CheckControls(program, main);

@@ -10,17 +10,6 @@ namespace e2e {
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-  std::string out;
-  if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
-    std::fclose(f);
-  }
-  return out;
-}
-
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string Scene(const char* saver, int format, const char* prefix) {
@@ -65,11 +54,11 @@ std::string VersionText(const std::string& binary) {
 }
 
 void CheckVersion(const Setup& setup) {
-  std::string version = VersionText(ReadAll(setup.renderer));
+  std::string version = VersionText(ReadFile(setup.renderer));
   Check(version.size() >= 49 && version.substr(46, 3) == "690", "lwsn.exe: build 690 at characters 47 to 49",
         version);
   std::string old = Join(setup.renderer.substr(0, setup.renderer.find_last_of('\\')), "lwsn_old.exe");
-  version = VersionText(ReadAll(old));
+  version = VersionText(ReadFile(old));
   Check(version.size() >= 49 && version.substr(46, 3) == "600", "lwsn_old.exe: build 600", version);
 }
 
@@ -79,13 +68,13 @@ void CheckTgaFrames(const Setup& setup, const std::string& content, const std::s
   DWORD code = Render(setup.renderer, " -3 -q -d" + content + "\\ -llwsn_tallowbridge.log tga.lws 1 5 2", folder);
   Check(code == 0, "stand-in: exit code 0 after rendering", std::to_string(code));
   for (const char* name : {"shot_001.tga", "shot_003.tga", "shot_005.tga"}) {
-    std::string frame = ReadAll(Join(Join(content, "Renders"), name));
+    std::string frame = ReadFile(Join(Join(content, "Renders"), name));
     Check(frame.size() == 18 + 64 * 48 * 3 && frame[2] == 2 && Word(frame, 12) == 64 && Word(frame, 14) == 48 &&
               frame[16] == 24,
           std::string("stand-in: TGA frame ") + name + " in the scene's frame size");
   }
   Check(!Exists(Join(Join(content, "Renders"), "shot_002.tga")), "stand-in: the frame step is kept");
-  std::string log = ReadAll(Join(folder, "lwsn_tallowbridge.log"));
+  std::string log = ReadFile(Join(folder, "lwsn_tallowbridge.log"));
   Check(!log.empty() && log.find('\n') == std::string::npos && log.back() == '\r',
         "stand-in: log in the working folder with CR-separated lines");
 }
@@ -99,7 +88,7 @@ void CheckBmpFramesWithBlanks(const Setup& setup, const std::string& content, co
   DWORD code = Render(setup.renderer, " -3 -q \"-d" + blanks + "\\\\\" \"" + Join(blanks, "my scene.lws") + "\" 7 8 1",
                       folder);
   Check(code == 0, "stand-in: quoted paths with blanks", std::to_string(code));
-  std::string frame = ReadAll(Join(out, "img0007"));
+  std::string frame = ReadFile(Join(out, "img0007"));
   Check(frame.size() == 54 + 64 * 48 * 3 && frame.compare(0, 2, "BM") == 0,
         "stand-in: BMP frame img0007 without extension for format 2");
   Check(Exists(Join(out, "img0008")), "stand-in: 4-digit counter for format 2");

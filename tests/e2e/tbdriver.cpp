@@ -18,6 +18,9 @@ const Scenario kScenarios[] = {
     {"firstrun", e2e::ScenarioFirstRun},
     {"locate", e2e::ScenarioLocateRenderer},
     {"standin", e2e::ScenarioStandIn},
+    {"render", e2e::ScenarioRender},
+    {"renderfail", e2e::ScenarioRenderFailure},
+    {"rendercrash", e2e::ScenarioRenderCrash},
 };
 
 }  // namespace
