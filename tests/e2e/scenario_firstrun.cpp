@@ -97,6 +97,33 @@ void SwitchToSecondPage(const Program& program, HWND settings) {
   WaitFor([&] { return IsWindowVisible(GetDlgItem(settings, 47)) != 0; }, 3000);
 }
 
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// The Tab key walks the page in creation order: Cancel, the page's fields
+// and buttons, then the tab strip.
+void CheckTabOrder(HWND settings) {
+  HWND cancel = GetDlgItem(settings, 51);
+  for (int i = 0; i < 20 && FocusOf(settings) != cancel; ++i) {
+    HWND before = FocusOf(settings);
+    PostMessageA(before ? before : settings, WM_KEYDOWN, VK_TAB, 0);
+    WaitFor([&] { return FocusOf(settings) != before; }, 1000);
+  }
+  if (!Check(FocusOf(settings) == cancel, "Tab reaches Cancel")) return;
+  std::string order;
+  for (int i = 0; i < 5; ++i) {
+    HWND before = FocusOf(settings);
+    PostMessageA(before, WM_KEYDOWN, VK_TAB, 0);
+    WaitFor([&] { return FocusOf(settings) != before; }, 1000);
+    order += (order.empty() ? "" : " ") + std::to_string(GetDlgCtrlID(FocusOf(settings)));
+  }
+  Check(order == "41 42 45 46 40", "Tab order on the Required Settings page", order);
+}
+
 }  // namespace
 
 int ScenarioFirstRun(const Setup& setup) {
@@ -117,6 +144,7 @@ int ScenarioFirstRun(const Setup& setup) {
   CheckWindowControls(settings);
   CheckPage(settings, 0);
   OfferScreenshot(setup, "settings");
+  CheckTabOrder(settings);
   SwitchToSecondPage(program, settings);
   CheckPage(settings, 1);
   OfferScreenshot(setup, "settings-user");

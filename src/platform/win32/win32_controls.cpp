@@ -26,8 +26,8 @@ void LayoutTabPages(int tabPanel) {
   int page = TabCtrl_GetCurSel(panel->hwnd);
   for (auto& [number, c] : S().controls) {
     if (c.tabPanel != tabPanel) continue;
-    SetWindowPos(c.hwnd, HWND_TOP, area.left + Px(c.x), area.top + Px(c.y), 0, 0,
-                 SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(c.hwnd, nullptr, area.left + Px(c.x), area.top + Px(c.y), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(c.hwnd, c.visible && c.tabIndex == page ? SW_SHOWNA : SW_HIDE);
   }
 }
@@ -240,7 +240,16 @@ bool CreateControl(int window, const ControlSpec& spec) {
   S().controls[spec.id] = c;
   S().lastCreated[window] = spec.kind;
   if (spec.tooltip && *spec.tooltip) ApplyTooltip(c, spec.tooltip);
-  if (onPage) win32::LayoutTabPages(spec.tabPanel);
+  if (onPage) {
+    // Page controls go just above the tab control in the window's order, so
+    // that the tab control (clipping its siblings) does not paint over them,
+    // while the pages keep their creation order for the Tab key.
+    if (auto* panel = Control(spec.tabPanel)) {
+      HWND above = GetWindow(panel->hwnd, GW_HWNDPREV);
+      SetWindowPos(hwnd, above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    win32::LayoutTabPages(spec.tabPanel);
+  }
   return true;
 }
 
