@@ -23,6 +23,15 @@ bool HandledAsDialogKey(MSG& msg) {
   return IsDialogMessageA(top, &msg) != 0;
 }
 
+// Enter and Escape mean nothing to a one-line field; passed on, the field
+// would only beep.
+bool IsFieldBeepKey(const MSG& msg) {
+  if (msg.message != WM_CHAR || (msg.wParam != '\r' && msg.wParam != 27)) return false;
+  char cls[16] = {};
+  GetClassNameA(msg.hwnd, cls, sizeof cls);
+  return lstrcmpiA(cls, "Edit") == 0 && !(GetWindowLongA(msg.hwnd, GWL_STYLE) & ES_MULTILINE);
+}
+
 }  // namespace
 
 namespace pf {
@@ -41,7 +50,7 @@ Event WaitWindowEvent() {
       s.quitReceived = true;
       return Event{};
     }
-    if (HandledAsDialogKey(msg)) continue;
+    if (HandledAsDialogKey(msg) || IsFieldBeepKey(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
