@@ -56,8 +56,10 @@ PassResult RunScenePass(const std::string& scenePath, const std::string& target,
     LineStreamClose(in);
     return PassResult::kCreateFailed;
   }
-  do {
-    rule(line, out);
-  } while (!out.failed && LineStreamNext(in, line));
+  rule(line, out);
+  LineStreamForEach(in, [&rule, &out](std::string_view next) {
+    rule(next, out);
+    return !out.failed;   // a full disk ends the pass at once
+  });
   return FinishScenePass(in, out, target);
 }

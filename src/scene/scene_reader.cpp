@@ -81,7 +81,17 @@ const char* DefaultOf(int field) {
 
 // The key whose line this is (its keyword and one blank at the very start),
 // with the rest of the line after that blank.
+// Most lines of a scene start with a character no key starts with; they
+// are passed over at the cost of one look-up.
+constexpr std::array<bool, 256> KeyInitials() {
+  std::array<bool, 256> initials{};
+  for (const auto& key : kReaderKeys) initials[static_cast<unsigned char>(key.keyword[0])] = true;
+  return initials;
+}
+constexpr std::array<bool, 256> kKeyInitials = KeyInitials();
+
 const ReaderKey* MatchKey(std::string_view line, std::string_view& rest) {
+  if (line.empty() || !kKeyInitials[static_cast<unsigned char>(line[0])]) return nullptr;
   std::size_t blank = line.substr(0, kLongestKeyword + 1).find(' ');
   if (blank == std::string_view::npos || blank == 0) return nullptr;
   std::string_view keyword = line.substr(0, blank);
@@ -170,9 +180,10 @@ bool ScanScene(const std::string& path, SceneEntry& entry) {
   if (!LineStreamOpen(stream, path)) return false;
   SceneEntry scanned = entry;
   SceneScan scan(scanned);
-  std::string_view line;
-  while (LineStreamNext(stream, line)) scan.Take(line);
-  bool read = !stream.failed && stream.lines > 0;
+  bool read = LineStreamForEach(stream, [&scan](std::string_view line) {
+                scan.Take(line);
+                return true;
+              }) && stream.lines > 0;
   LineStreamClose(stream);
   if (read) entry = std::move(scanned);
   return read;
