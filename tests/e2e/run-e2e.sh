@@ -15,7 +15,7 @@ build_arg=${1:-build/windows}
 case "$build_arg" in /*) build=$build_arg ;; *) build=$root/$build_arg ;; esac
 shift || true
 scenarios=("$@")
-[ ${#scenarios[@]} -eq 0 ] && scenarios=(standin mainwindow firstrun locate)
+[ ${#scenarios[@]} -eq 0 ] && scenarios=(platform standin mainwindow firstrun locate)
 
 driver=$build/tests/e2e/tbdriver.exe
 program=$build/Tallowbridge.exe
@@ -105,8 +105,12 @@ for scenario in "${scenarios[@]}"; do
   watch_shots &
   watch_pid=$!
   echo "e2e: scenario $scenario"
-  timeout 300 wine "$driver" "$scenario" "$(winpath "$program")" "$(winpath "$renderer")" \
-    "$(winpath "$work")" </dev/null
+  if [ "$scenario" = platform ]; then
+    timeout 300 wine "$build/tests/e2e/tbplatform.exe" "$(winpath "$renderer")" "$(winpath "$work")" </dev/null
+  else
+    timeout 300 wine "$driver" "$scenario" "$(winpath "$program")" "$(winpath "$renderer")" \
+      "$(winpath "$work")" </dev/null
+  fi
   rc=$?
   kill "$watch_pid" 2>/dev/null; wait "$watch_pid" 2>/dev/null; watch_pid=
   if [ $rc -ne 0 ]; then

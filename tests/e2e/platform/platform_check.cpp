@@ -1,0 +1,210 @@
+// tbplatform.exe <work folder>: the Win32 backend checked on its own, inside
+// one process, where the program's own scenarios cannot easily reach: list
+// and field contents, events, the input requester's keys, files, directory
+// patterns and child processes. Prints PASS/FAIL lines; exit code 0 only when
+// all passed.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace {
+
+int failures = 0;
+
+void Check(bool ok, const std::string& what) {
+  std::printf("%s %s\n", ok ? "PASS" : "FAIL", what.c_str());
+  std::fflush(stdout);
+  if (!ok) ++failures;
+}
+
+constexpr int kWindow = 0;
+constexpr const char* kTitle = "Platform check";
+
+HWND Window() { return FindWindowA(nullptr, kTitle); }
+
+// Answers the input requester from a second thread, as a user would.
+DWORD WINAPI AnswerRequester(void* how) {
+  HWND requester = nullptr;
+  for (int i = 0; i < 200 && !(requester = FindWindowA(nullptr, "Input check")); ++i) Sleep(25);
+  if (!requester) return 1;
+  Check(!IsWindowEnabled(Window()), "other windows are disabled while the requester is open");
+  HWND field = GetDlgItem(requester, 100);
+  DWORD start = 0, end = 0;
+  SendMessageA(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  if (how == nullptr) Check(start == 0 && end == 1, "the default text is selected");
+  switch (reinterpret_cast<INT_PTR>(how)) {
+    case 0:
+      SetWindowTextA(field, "42");
+      PostMessageA(field, WM_KEYDOWN, VK_RETURN, 0);
+      break;
+    case 1: PostMessageA(field, WM_KEYDOWN, VK_ESCAPE, 0); break;
+    default: PostMessageA(GetDlgItem(requester, IDOK), BM_CLICK, 0, 0); break;
+  }
+  return 0;
+}
+
+std::string Ask(INT_PTR how) {
+  HANDLE thread = CreateThread(nullptr, 0, AnswerRequester, reinterpret_cast<void*>(how), 0, nullptr);
+  std::string answer = pf::RequestInput("Input check", "First frame:", "7");
+  WaitForSingleObject(thread, 5000);
+  CloseHandle(thread);
+  return answer;
+}
+
+void CheckWindow() {
+  Check(pf::OpenWindowAt(kWindow, 150, 150, 294, 451, kTitle, pf::kWindowSystemMenu | pf::kWindowMinimizeButton),
+        "window opened");
+  Check(pf::WindowX(kWindow) == 150 && pf::WindowY(kWindow) == 150, "inner area at 150,150");
+  pf::SetWindowInnerSize(kWindow, 600, 451);
+  Check(pf::WindowInnerWidth(kWindow) == 600 && pf::WindowInnerHeight(kWindow) == 451, "widened to 600x451");
+  pf::PlaceWindow(kWindow, 200, 120);
+  Check(pf::WindowX(kWindow) == 200 && pf::WindowY(kWindow) == 120, "moved to 200,120");
+  Check(pf::WindowTitle(kWindow) == kTitle, "title");
+}
+
+void CheckLists() {
+  pf::ControlSpec list{8, pf::ControlKind::ListBox, 11, 128, 271, 66, "", nullptr, pf::kFontSystem};
+  pf::CreateControl(kWindow, list);
+  for (const char* item : {"alpha", "beta", "gamma"}) pf::AddControlItem(8, item);
+  Check(pf::CountControlItems(8) == 3 && pf::ControlState(8) == -1, "three lines, none selected");
+  pf::SetControlState(8, 1);
+  Check(pf::ControlState(8) == 1 && pf::ControlText(8) == "beta", "a list's text is its selected line");
+  pf::SetControlItemText(8, 1, "BETA");
+  Check(pf::ControlItemText(8, 1) == "BETA" && pf::ControlState(8) == 1, "a line replaced keeps the selection");
+  pf::RemoveControlItem(8, 0);
+  Check(pf::CountControlItems(8) == 2 && pf::ControlItemText(8, 0) == "BETA", "a line removed");
+  pf::ClearControlItems(8);
+  Check(pf::CountControlItems(8) == 0 && pf::ControlItemText(8, 0).empty(), "cleared");
+}
+
+void CheckFields() {
+  pf::ControlSpec field{13, pf::ControlKind::ReadOnlyField, 11, 311, 85, 19, "", nullptr, pf::kFontRegular};
+  pf::CreateControl(kWindow, field);
+  std::string big(100000, 'x');
+  pf::SetControlText(13, big);
+  Check(pf::ControlText(13) == big, "a field holds 100000 characters");
+  pf::ControlSpec rich{95, pf::ControlKind::RichText, 295, 330, 300, 90, "", nullptr, pf::kFontFixed};
+  pf::CreateControl(kWindow, rich);
+  std::string log;
+  for (int i = 0; i < 8000; ++i) log += "line " + std::to_string(i) + "\r\n";
+  pf::SetControlText(95, log);
+  Check(pf::ControlText(95).size() > 64000, "a rich-text box holds more than 64000 characters");
+}
+
+void CheckEvents() {
+  pf::ControlSpec check{11, pf::ControlKind::CheckBox, 166, 198, 112, 17, " x", "tip", pf::kFontRegular};
+  pf::CreateControl(kWindow, check);
+  pf::SetControlState(11, 1);
+  PostMessageA(GetDlgItem(Window(), 11), BM_CLICK, 0, 0);
+  pf::Event e = pf::WaitWindowEvent();
+  Check(e.code == pf::kEventGadget && e.control == 11 && e.type == 0 && pf::ControlState(11) == 0,
+        "a click on a check box is a gadget event after the box toggled");
+  pf::ControlSpec field{17, pf::ControlKind::EditField, 111, 335, 171, 20, "", nullptr, pf::kFontRegular};
+  pf::CreateControl(kWindow, field);
+  pf::SetControlText(17, "set by the program");
+  SendMessageA(GetDlgItem(Window(), 17), WM_CHAR, 'a', 0);
+  e = pf::WaitWindowEvent();
+  Check(e.code == pf::kEventGadget && e.control == 17, "typing in a field is an event, setting its text is not");
+  pf::StartTimer(kWindow, 1, 30);
+  e = pf::WaitWindowEvent();
+  Check(e.code == pf::kEventTimer && e.timer == 1 && e.window == kWindow, "timer tick");
+  pf::StopTimer(kWindow, 1);
+  PostMessageA(Window(), WM_COMMAND, 91, 0);
+  e = pf::WaitWindowEvent();
+  Check(e.code == pf::kEventMenu && e.item == 91, "a menu command is a menu event");
+  PostMessageA(Window(), WM_CLOSE, 0, 0);
+  e = pf::WaitWindowEvent();
+  Check(e.code == pf::kEventClose && IsWindow(Window()), "the close box is an event; the window stays");
+  PostMessageA(Window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  pf::WaitWindowEvent();
+  Check(pf::IsWindowMinimised(kWindow), "minimised by the user");
+  Check(pf::WindowX(kWindow) == 200 && pf::WindowInnerWidth(kWindow) == 600, "a minimised window keeps its place");
+  pf::SetWindowVisible(kWindow, true);
+  Check(!pf::IsWindowMinimised(kWindow) && pf::IsWindowVisible(kWindow), "shown again, restored");
+}
+
+void CheckInput() {
+  Check(Ask(0) == "42", "input requester: Enter answers the typed text");
+  Check(Ask(1).empty(), "input requester: Escape answers empty text");
+  Check(Ask(2) == "7", "input requester: Ok answers the default text");
+  Check(IsWindowEnabled(Window()) != 0, "the window is usable again afterwards");
+}
+
+void CheckFiles(const std::string& work) {
+  std::string dir = pf::ProgramDirectory();
+  Check(!dir.empty() && dir.back() == '\\', "program directory ends in a backslash");
+  pf::FileHandle f = pf::FileOpen("platform-check.tmp", pf::FileMode::CreateWrite);
+  Check(f != 0 && pf::FileWrite(f, "hello", 5) == 5 && pf::FileClose(f), "a relative file written");
+  Check(pf::QueryFileSize(dir + "platform-check.tmp") == 5, "relative names lie in the program directory");
+  Check(pf::QueryFileSize(dir) == -2 && pf::QueryFileSize(dir + "missing.file") == -1, "sizes: -2 folder, -1 none");
+  f = pf::FileOpen(dir + "platform-check.tmp", pf::FileMode::ReadShared);
+  char buffer[16] = {};
+  Check(pf::FileRead(f, buffer, 16) == 5 && std::string(buffer) == "hello" && pf::FileLength(f) == 5, "read back");
+  pf::FileHandle second = pf::FileOpen(dir + "platform-check.tmp", pf::FileMode::ReadWriteShared);
+  Check(second != 0, "a file open for reading can be opened for writing meanwhile");
+  pf::FileClose(second);
+  pf::FileClose(f);
+  Check(pf::FileOpen(dir + "missing.file", pf::FileMode::ReadWriteShared) == 0, "read-write opens existing files only");
+
+  std::string frames = work + "\\frames\\";
+  Check(pf::MakeDirectory(work + "\\frames"), "directory made");
+  for (const char* name : {"img001.tga", "IMG002.TGA", "img003.tgax", "other.tga"}) {
+    pf::FileHandle h = pf::FileOpen(frames + name, pf::FileMode::CreateWrite);
+    pf::FileClose(h);
+  }
+  auto found = pf::ListDirectory(frames, "img*.tga");
+  Check(found.size() == 2 && found[0].name == "img001.tga" && found[1].name == "IMG002.TGA",
+        "pattern matches without case and not the longer extension");
+  pf::FileHandle h = pf::FileOpen(frames + "new.tmp", pf::FileMode::CreateWrite);
+  pf::FileWrite(h, "x", 1);
+  pf::FileClose(h);
+  Check(pf::MovePathOver(frames + "new.tmp", frames + "other.tga") && pf::QueryFileSize(frames + "other.tga") == 1,
+        "a file replaced in one step");
+  Check(pf::DeletePath(dir + "platform-check.tmp") && !pf::DeletePath(dir + "platform-check.tmp"), "deleted once");
+  auto roots = pf::ListDriveRoots();
+  Check(!roots.empty() && roots[0].size() == 3 && roots[0][1] == ':' && roots[0][2] == '\\', "drive roots");
+}
+
+void CheckProcesses(const std::string& renderer, const std::string& work) {
+  SetEnvironmentVariableA("TB_STANDIN_FRAME_MS", "0");
+  pf::ProcessHandle p = pf::StartProgram(renderer, " -3 -q -d missing.lws 1 1 1", work, pf::kRunHidden);
+  Check(p != 0, "renderer started through the shell");
+  for (int i = 0; i < 200 && pf::ProcessExitCode(p) == pf::kStillActive; ++i) pf::Pause(25);
+  Check(pf::ProcessExitCode(p) == 2, "its exit code is read after its end");
+  SetEnvironmentVariableA("TB_STANDIN_HANG", "1");
+  p = pf::StartProgram(renderer, " -3 -q -d x.lws 1 1 1", work, pf::kRunHidden);
+  pf::SetProcessPriority(p, pf::kPriorityIdle);
+  Check(GetPriorityClass(reinterpret_cast<HANDLE>(p)) == IDLE_PRIORITY_CLASS, "priority class 64 is idle");
+  Check(pf::ProcessExitCode(p) == pf::kStillActive, "259 while running");
+  pf::TerminateProgram(p, 0);
+  WaitForSingleObject(reinterpret_cast<HANDLE>(p), 5000);
+  Check(pf::ProcessExitCode(p) == 0, "terminated with exit code 0");
+  SetEnvironmentVariableA("TB_STANDIN_HANG", nullptr);
+  Check(pf::StartProgram(work + "\\missing.exe", "", work, 0) == 0, "a missing program gives no handle");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: tbplatform <lwsn.exe> <work folder>\n");
+    return 2;
+  }
+  Check(pf::InitPlatform(), "platform started");
+  pf::LoadFont(pf::kFontRegular, "Tahoma", 8, pf::kFontPlain);
+  pf::LoadFont(pf::kFontFixed, "courier new", 8, pf::kFontPlain);
+  CheckWindow();
+  CheckLists();
+  CheckFields();
+  CheckEvents();
+  CheckInput();
+  CheckFiles(argv[2]);
+  CheckProcesses(argv[1], argv[2]);
+  pf::ShutdownPlatform();
+  Check(pf::WaitWindowEvent().code == pf::kEventNone, "no events after shutdown");
+  std::printf("platform: %s (%d failed checks)\n", failures ? "FAIL" : "PASS", failures);
+  return failures ? 1 : 0;
+}
