@@ -2,11 +2,7 @@
 
 #include <cstdint>
 
-namespace {
-
-constexpr std::size_t kBufferLimit = 256 * 1024;
-
-void FlushBuffer(PassOutput& out) {
+void FlushPassOutput(PassOutput& out) {
   std::string_view bytes = out.buffer;
   while (!out.failed && !bytes.empty()) {
     std::int64_t wrote = pf::FileWrite(out.file, bytes.data(), static_cast<std::int64_t>(bytes.size()));
@@ -16,19 +12,11 @@ void FlushBuffer(PassOutput& out) {
   out.buffer.clear();
 }
 
-}  // namespace
-
-void WriteNewLine(PassOutput& out, std::string_view text) {
-  out.buffer.append(text);
-  out.buffer.append("\r\n");
-  if (out.buffer.size() >= kBufferLimit) FlushBuffer(out);
-}
-
 std::string TemporaryPathFor(const std::string& target) { return target + "_temp"; }
 
 bool BeginPassOutput(PassOutput& out, const std::string& target) {
   out.file = pf::FileOpen(TemporaryPathFor(target), pf::FileMode::CreateWrite);
-  out.buffer.reserve(kBufferLimit + 4096);
+  out.buffer.reserve(512 * 1024);
   return out.file != 0;
 }
 
@@ -37,7 +25,7 @@ PassResult FinishScenePass(LineStream& in, PassOutput& out, const std::string& t
   if (!readFailed && !out.failed) {
     // Text after the last line end is no line, but it is part of the scene.
     out.buffer.append(LineStreamTail(in));
-    FlushBuffer(out);
+    FlushPassOutput(out);
   }
   LineStreamClose(in);
   bool closed = pf::FileClose(out.file);

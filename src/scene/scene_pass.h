@@ -29,8 +29,16 @@ struct PassOutput {
   bool failed = false;
 };
 
+// Writes the buffered text to the file; a failed write marks out failed.
+void FlushPassOutput(PassOutput& out);
+
 // Writes text followed by CR LF (a copied line is written the same way).
-void WriteNewLine(PassOutput& out, std::string_view text);
+inline void WriteNewLine(PassOutput& out, std::string_view text) {
+  constexpr std::size_t kBufferLimit = 256 * 1024;
+  out.buffer.append(text);
+  out.buffer.append("\r\n", 2);
+  if (out.buffer.size() >= kBufferLimit) FlushPassOutput(out);
+}
 
 // The temporary file a pass writes for target.
 std::string TemporaryPathFor(const std::string& target);

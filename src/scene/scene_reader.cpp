@@ -147,49 +147,55 @@ void ApplyDefaults(SceneEntry& entry, FieldMask fields) {
   }
 }
 
+bool ValidRow(int row) {
+  return row >= 0 && static_cast<std::size_t>(row) < g.queue.fields.size() &&
+         static_cast<std::size_t>(row) < g.queue.scenePaths.size();
+}
+
+}  // namespace
+
 // Every line is tested against every key. A field that is empty on a line
 // which is not its key's line gets its default there, so a key's line found
 // later overwrites the default and the last of several lines wins. Only
 // fields that are empty can take a default, so the defaults still owed are
 // kept as a mask instead of testing every field on every line.
-struct SceneScan {
-  SceneEntry& entry;
-  FieldMask owed;
+void StartSceneKeyScan(SceneKeyScan& scan, const SceneEntry& from) {
+  scan.entry = from;
+  scan.owed = EmptyDefaultedFields(scan.entry, ~FieldMask{0});
+  scan.lines = 0;
+}
 
-  explicit SceneScan(SceneEntry& e) : entry(e), owed(EmptyDefaultedFields(e, ~FieldMask{0})) {}
+namespace {
 
-  void Take(std::string_view line) {
-    std::string_view rest;
-    const ReaderKey* key = MatchKey(line, rest);
-    FieldMask keyFields = key ? FieldsOf(*key) : 0;
-    if (owed & ~keyFields) {
-      ApplyDefaults(entry, owed & ~keyFields);
-      owed &= keyFields;
-    }
-    if (key) {
-      TakeValue(*key, rest, entry);
-      owed = (owed & ~keyFields) | EmptyDefaultedFields(entry, keyFields);
-    }
+inline void TakeLine(SceneKeyScan& scan, std::string_view line) {
+  ++scan.lines;
+  std::string_view rest;
+  const ReaderKey* key = MatchKey(line, rest);
+  FieldMask keyFields = key ? FieldsOf(*key) : 0;
+  if (scan.owed & ~keyFields) {
+    ApplyDefaults(scan.entry, scan.owed & ~keyFields);
+    scan.owed &= keyFields;
   }
-};
-
-// Reads the scene's lines into a copy of entry; false (entry untouched)
-// when the scene cannot be read or has no lines.
-bool ScanScene(const std::string& path, SceneEntry& entry) {
-  LineStream stream;
-  if (!LineStreamOpen(stream, path)) return false;
-  SceneEntry scanned = entry;
-  SceneScan scan(scanned);
-  bool read = LineStreamForEach(stream, [&scan](std::string_view line) {
-                scan.Take(line);
-                return true;
-              }) && stream.lines > 0;
-  LineStreamClose(stream);
-  if (read) entry = std::move(scanned);
-  return read;
+  if (key) {
+    TakeValue(*key, rest, scan.entry);
+    scan.owed = (scan.owed & ~keyFields) | EmptyDefaultedFields(scan.entry, keyFields);
+  }
 }
 
 }  // namespace
+
+void ScanSceneLine(SceneKeyScan& scan, std::string_view line) { TakeLine(scan, line); }
+
+void FinishSceneKeyScan(SceneKeyScan& scan, int row) {
+  // Without a single line nothing was scanned: the entry keeps what it held
+  // and no drive is checked.
+  if (!ValidRow(row) || scan.lines == 0) return;
+  SceneEntry& entry = g.queue.fields[row];
+  entry = std::move(scan.entry);
+  CheckOutputDrive(row);
+  entry[kFieldImageExtension] = ImageExtensionOfSaver(entry[kFieldImageSaver]);
+  LabelFreshEntry(entry);
+}
 
 bool CheckSceneFile(const std::string& path) {
   // Only the first line matters, so only as much is read as it takes.
@@ -211,30 +217,30 @@ std::string ImageExtensionOfSaver(const std::string& saver) {
 }
 
 void CheckOutputDrive(int row) {
-  if (row < 0 || static_cast<std::size_t>(row) >= g.queue.fields.size()) return;
+  if (!ValidRow(row)) return;
   std::string& directory = g.queue.fields[row][kFieldOutputDir];
   if (directory.find(':') == std::string::npos) return;
   std::string drive = directory.substr(0, 3);
   for (const auto& root : pf::ListDriveRoots())
     if (EqualsNoCase(drive, root)) return;
   directory = g.placeholder;
-  std::string scenePath =
-      static_cast<std::size_t>(row) < g.queue.scenePaths.size() ? g.queue.scenePaths[row] : std::string();
   pf::ShowMessage("INFO",
-                  "Output drive '" + drive + "' in '" + FilePart(scenePath) +
+                  "Output drive '" + drive + "' in '" + FilePart(g.queue.scenePaths[row]) +
                       "' was not found on your system, please relocate.",
                   pf::kBoxInfo);
 }
 
 void ReadSceneEntry(int row) {
-  if (row < 0 || static_cast<std::size_t>(row) >= g.queue.fields.size() ||
-      static_cast<std::size_t>(row) >= g.queue.scenePaths.size())
-    return;
-  SceneEntry& entry = g.queue.fields[row];
-  // An unreadable scene keeps what its entry held: nothing is scanned, so
-  // no default is applied and no drive is checked.
-  if (!ScanScene(g.queue.scenePaths[row], entry)) return;
-  CheckOutputDrive(row);
-  entry[kFieldImageExtension] = ImageExtensionOfSaver(entry[kFieldImageSaver]);
-  LabelFreshEntry(entry);
+  if (!ValidRow(row)) return;
+  LineStream stream;
+  if (!LineStreamOpen(stream, g.queue.scenePaths[row])) return;
+  SceneKeyScan scan;
+  StartSceneKeyScan(scan, g.queue.fields[row]);
+  bool read = LineStreamForEach(stream, [&scan](std::string_view line) {
+    TakeLine(scan, line);
+    return true;
+  });
+  LineStreamClose(stream);
+  // A scene that could not be read to its end leaves its entry alone.
+  if (read) FinishSceneKeyScan(scan, row);
 }

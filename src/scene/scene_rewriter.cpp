@@ -227,43 +227,76 @@ OutputPlan PlanOutput(const SceneEntry& entry, FrameChange frame, bool outputSwi
 // that fits decides.
 struct OutputRule {
   OutputPlan& plan;
+  SceneKeyScan& scan;      // reads the written lines as the scene's new entry
   bool copyRest = false;   // the block went in at DataOverlayLabel
+
+  void Put(PassOutput& out, std::string_view text) {
+    WriteNewLine(out, text);
+    ScanSceneLine(scan, text);
+  }
 
   void operator()(std::string_view line, PassOutput& out) {
     char first = line.empty() ? '\0' : line[0];
     if (copyRest || (first != 'F' && first != 'L' && first != 'S' && first != 'D' && first != 'R')) {
-      WriteNewLine(out, line);   // no rule concerns this line
+      Put(out, line);   // no rule concerns this line
     } else if (!plan.frameKey.empty() && StartsWith(line, plan.frameKey)) {
-      WriteNewLine(out, plan.frameLine);
+      Put(out, plan.frameLine);
       plan.frameKey.clear();
       plan.changed = true;
     } else if (plan.switchPending && StartsWith(line, "SaveRGB 0")) {
-      WriteNewLine(out, "SaveRGB 1");
+      Put(out, "SaveRGB 1");
       plan.switchPending = false;
       plan.switchSettled = plan.changed = true;
     } else if (plan.switchPending && StartsWith(line, "SaveRGB 1")) {
-      WriteNewLine(out, line);
+      Put(out, line);
       plan.switchPending = false;
       plan.switchSettled = true;
     } else if (plan.blockAtOverlayLabel && StartsWith(line, "DataOverlayLabel ")) {
       // The whole block in place of this line; the rest follows unchanged.
-      WriteNewLine(out, "DataOverlaylabel");
-      WriteNewLine(out, "SaveRGB 1");
-      WriteNewLine(out, plan.formatLine);
-      WriteNewLine(out, plan.prefixLine);
-      WriteNewLine(out, plan.saverLine);
+      Put(out, "DataOverlaylabel");
+      Put(out, "SaveRGB 1");
+      Put(out, plan.formatLine);
+      Put(out, plan.prefixLine);
+      Put(out, plan.saverLine);
       plan.blockInserted = plan.changed = copyRest = true;
     } else if (plan.writeOutputPath && StartsWith(line, "SaveRGBImagesPrefix ")) {
-      WriteNewLine(out, plan.prefixLine);
+      Put(out, plan.prefixLine);
       plan.changed = true;
     } else if (StartsWith(line, "RGBImageSaver ")) {
-      WriteNewLine(out, plan.saverLine);
+      Put(out, plan.saverLine);
       plan.changed = true;
     } else {
-      WriteNewLine(out, line);
+      Put(out, line);
     }
   }
 };
+
+// Writes the output lines below every "SaveRGB 1" line; the written lines
+// go to scan when it is given.
+PassResult OutputBlockPass(SceneKeyScan* scan) {
+  const SceneEntry& entry = CurrentEntry();
+  const std::string path = CurrentScenePath();
+  std::array<std::string, 3> block{FormatLine(entry), PrefixLine(entry), SaverLine(entry)};
+  if (scan != nullptr) StartSceneKeyScan(*scan, entry);
+  auto put = [scan](PassOutput& out, std::string_view text) {
+    WriteNewLine(out, text);
+    if (scan != nullptr) ScanSceneLine(*scan, text);
+  };
+  PassResult result = RunScenePass(path, path, [&block, &put](std::string_view line, PassOutput& out) {
+    if (!StartsWith(line, "SaveRGB 1")) {
+      put(out, line);
+      return;
+    }
+    put(out, "SaveRGB 1");
+    for (const auto& text : block) put(out, text);
+  });
+  // A scene that cannot be read or whose temporary file cannot be made is
+  // left as it is without a word, as its output settings were just written;
+  // a failure halfway through the new file is reported.
+  if (result == PassResult::kWriteFailed || result == PassResult::kReplaceFailed)
+    ReportFailure(result, RewriteMode::kOverwrite, path, path);
+  return result;
+}
 
 bool OutputSettingsPass(FrameChange frame, const std::string& previousText, bool outputSwitch,
                         int pickedImageFormat, bool secondPass) {
@@ -271,16 +304,26 @@ bool OutputSettingsPass(FrameChange frame, const std::string& previousText, bool
   const std::string path = CurrentScenePath();
   ChooseImageSaver(CurrentEntry(), pickedImageFormat);
   OutputPlan plan = PlanOutput(CurrentEntry(), frame, outputSwitch);
-  PassResult result = RunScenePass(path, path, OutputRule{plan});
+  // The scene is read again into its entry afterwards. The lines written are
+  // exactly the lines of the new scene, so they are read as they are
+  // written instead of from the disk a second time.
+  SceneKeyScan written;
+  StartSceneKeyScan(written, CurrentEntry());
+  PassResult result = RunScenePass(path, path, OutputRule{plan, written});
   if (result != PassResult::kDone) {
     ReportFailure(result, RewriteMode::kOverwrite, path, path);
     if (frame != FrameChange::kNone) CurrentEntry()[FrameKeyOf(frame).field] = previousText;
     return false;
   }
-  if (plan.blockInserted) CurrentEntry()[kFieldSaveRGB].assign(1, '1');
-  bool written = plan.changed || InsertOutputBlock();
-  ReadSceneEntry(row);
-  if (!written) return false;
+  // A pass that changed nothing is followed by the block insertion.
+  bool complete = true;
+  if (!plan.changed && OutputPathKnown(CurrentEntry())) {
+    SceneKeyScan withBlock;
+    complete = OutputBlockPass(&withBlock) == PassResult::kDone;
+    if (complete) written = std::move(withBlock);
+  }
+  FinishSceneKeyScan(written, row);
+  if (!complete) return false;
   // A scene whose SaveRGB line was met is written once more, so that the
   // output lines go in below it when the scene had none.
   if (plan.switchSettled && !secondPass)
@@ -326,22 +369,6 @@ bool RewriteOutputSettings(FrameChange frame, const std::string& previousText, b
 
 bool InsertOutputBlock() {
   if (!HasCurrentScene()) return false;
-  const SceneEntry& entry = CurrentEntry();
-  if (!OutputPathKnown(entry)) return true;   // nothing that could be written
-  const std::string path = CurrentScenePath();
-  std::array<std::string, 3> block{FormatLine(entry), PrefixLine(entry), SaverLine(entry)};
-  PassResult result = RunScenePass(path, path, [&block](std::string_view line, PassOutput& out) {
-    if (!StartsWith(line, "SaveRGB 1")) {
-      WriteNewLine(out, line);
-      return;
-    }
-    WriteNewLine(out, "SaveRGB 1");
-    for (const auto& text : block) WriteNewLine(out, text);
-  });
-  // A scene that cannot be read or whose temporary file cannot be made is
-  // left as it is without a word, as its output settings were just written;
-  // a failure halfway through the new file is reported.
-  if (result == PassResult::kWriteFailed || result == PassResult::kReplaceFailed)
-    ReportFailure(result, RewriteMode::kOverwrite, path, path);
-  return result == PassResult::kDone;
+  if (!OutputPathKnown(CurrentEntry())) return true;   // nothing that could be written
+  return OutputBlockPass(nullptr) == PassResult::kDone;
 }
