@@ -1,7 +1,7 @@
 #include "scene/line_reader.h"
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -27,24 +27,15 @@ void BeepOpenFailed() {
   pf::SoundBeep(100, 300);
 }
 
-// Appends the offset of every CR in bytes [from, to) of text. Eight bytes are
-// tested at a time: a byte that equals CR becomes zero after the XOR, and the
-// usual zero-byte test marks it with its high bit.
+// Appends the offset of every CR in bytes [from, to) of text.
 void IndexCarriageReturns(const char* text, std::size_t from, std::size_t to, std::vector<std::size_t>& positions) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-  constexpr std::uint64_t kCrs = kOnes * '\r';
-  std::size_t i = from;
-  for (; i + 8 <= to; i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, text + i, 8);
-    word ^= kCrs;
-    if (((word - kOnes) & ~word & kHighs) == 0) continue;
-    for (std::size_t j = i; j < i + 8; ++j)
-      if (text[j] == '\r') positions.push_back(j);
+  while (from < to) {
+    const void* cr = std::memchr(text + from, '\r', to - from);
+    if (cr == nullptr) return;
+    auto at = static_cast<std::size_t>(static_cast<const char*>(cr) - text);
+    positions.push_back(at);
+    from = at + 1;
   }
-  for (; i < to; ++i)
-    if (text[i] == '\r') positions.push_back(i);
 }
 
 // Loads the whole file and indexes it; false on any failure or an empty file.
@@ -110,13 +101,6 @@ std::string_view LineReaderLine(int n) {
   auto index = static_cast<std::size_t>(n - 1);
   std::size_t start = LineStart(index);
   return reader.content.substr(start, reader.crPositions[index] - start);
-}
-
-std::string_view LineReaderRawLine(int n) {
-  if (n < 1 || n > LineReaderCount()) return {};
-  auto index = static_cast<std::size_t>(n - 1);
-  std::size_t start = LineStart(index);
-  return reader.content.substr(start, AfterLineEnd(reader.crPositions[index]) - start);
 }
 
 std::string_view LineReaderTail() {

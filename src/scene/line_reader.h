@@ -2,7 +2,7 @@
 // position of every carriage return, so that any line is fetched directly by
 // number. Lines end at CR; one LF right after a CR belongs to the line end.
 // Text after the last CR is not a line (a file with LF-only line ends has no
-// lines), but it is kept so that a rewrite can copy it unchanged.
+// lines); it is kept as the file's tail.
 //
 // One file at a time: LineReaderOpen, then LineReaderLine as often as
 // needed, then LineReaderClose. The texts returned stay valid until Close.
@@ -19,10 +19,6 @@ int LineReaderOpen(const std::string& path);
 // Line n, 1 <= n <= the number of lines, without its line end. Any other n
 // gives a short beep and an empty text.
 std::string_view LineReaderLine(int n);
-
-// Line n as it stands in the file, with its CR and the LF after it, if any.
-// Empty (without a beep) for any other n.
-std::string_view LineReaderRawLine(int n);
 
 // The bytes after the line end of the last line; empty for a file that ends
 // with its last line end, and the whole file when it has no lines.

@@ -110,7 +110,7 @@ SettingsPlan PlanSettings(const SceneSettingsChange& change) {
 
 // The marked key this line is replaced for, or -1. A key is given up at the
 // first line that holds its text anywhere.
-int SettingsKeyOfLine(std::string_view line, SettingsPlan& plan, std::array<bool, kSettingsKeys>& looking) {
+int SettingsKeyOfLine(std::string_view line, const SettingsPlan& plan, std::array<bool, kSettingsKeys>& looking) {
   int replace = -1;
   for (int k = 0; k < kSettingsKeys; ++k) {
     if (!looking[k]) continue;

@@ -29,8 +29,6 @@ TEST_F(LineReaderTest, LinesEndAtCrAndOneLfAfterItBelongsToTheLineEnd) {
   EXPECT_EQ(LineReaderLine(3), "");
   EXPECT_EQ(LineReaderLine(4), "CR only");
   EXPECT_EQ(LineReaderLine(5), "\nstarts with LF");   // only one LF is a line end
-  EXPECT_EQ(LineReaderRawLine(5), "\nstarts with LF\r");
-  EXPECT_EQ(LineReaderRawLine(1), "LWSC\r\n");
   EXPECT_TRUE(LineReaderTail().empty());
   EXPECT_EQ(Beeps("beep 100 100"), 0);
 }

@@ -167,4 +167,24 @@ TEST_F(OutputSettingsRewriteTest, CrOnlyScenesComeBackWithCrLfAndTheirTail) {
   EXPECT_EQ(Scene(), "LWSC\r\nFirstFrame 7\r\nSaveRGB 0\r\ntrailing bytes");
 }
 
+TEST_F(OutputSettingsRewriteTest, HostileScenesAreRewrittenWithoutLoss) {
+  const std::string path = "C:\\Sz\xe8nes \xa7\\d\xe9j\xe0 vu.lws";
+  std::string longLine(10 * 1024 * 1024, 'q');
+  longLine[12345] = '\0';
+  std::vector<std::string> lines{"LWSC", "  FirstFrame 5", "\tLastFrame 6", longLine, "FirstFrame 1",
+                                 "Plugin \"quoted\" \xff\xfe", "SaveRGB 0"};
+  WriteWinFile(path, JoinCrLf(lines) + "\r\n\r");   // an empty line and a lone CR at the end
+  ReadSceneEntry(QueueScene(path));
+  ASSERT_EQ(Entry()[kFieldFirstFrame], "1");
+  ASSERT_TRUE(EditFrame(FrameChange::kFirstFrame, kFieldFirstFrame, "-3"));
+  Entry()[kFieldOutputDir] = "C:\\out \"x\"\\";
+  ASSERT_TRUE(SetOutputFilename("fr\xe4me", 3));
+  lines[4] = "FirstFrame -3";
+  lines[6] = "SaveRGB 1";
+  lines.insert(lines.end(), {"OutputFilenameFormat 3", "SaveRGBImagesPrefix C:\\out \"x\"\\fr\xe4me",
+                             "RGBImageSaver LW_TIFF24(.tif)"});
+  EXPECT_TRUE(ReadWinFile(path) == JoinCrLf(lines) + "\r\n\r\n");
+  EXPECT_TRUE(scenetest::TemporaryFilesBeside(path).empty());
+}
+
 }  // namespace
