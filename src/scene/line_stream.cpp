@@ -65,7 +65,6 @@ bool LineStreamNext(LineStream& s, std::string_view& line) {
         text = s.carry;
       }
       line = text;
-      ++s.lines;
       return true;
     }
     // No CR left in this piece: the rest belongs to a line (or the tail)

@@ -24,7 +24,6 @@ struct LineStream {
   bool skipLf = false;              // a CR ended the last piece: drop an LF that starts the next
   bool atEnd = false;
   bool failed = false;
-  std::int64_t lines = 0;
 };
 
 // Opens the file for reading. A file that cannot be opened or is empty
@@ -58,7 +57,6 @@ bool LineStreamForEach(LineStream& s, Each&& each) {
         s.skipLf = true;
       else if (piece[position] == '\n')
         ++position;
-      ++s.lines;
       s.position = position;
       if (!each(line)) return true;
     }

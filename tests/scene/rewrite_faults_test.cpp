@@ -63,9 +63,11 @@ TEST_F(RewriteFaultsTest, AWriteThatFailsHalfwayLeavesTheSceneAsItWas) {
     ExpectUnharmed(kTempText);
     EXPECT_EQ(Entry()[kFieldLastFrame], "60");
 
+    SceneEntry before = Entry();
     headless::FailWritesAfter(budget);
     EXPECT_FALSE(RewriteSceneSettings(RewriteMode::kOverwrite, SomeChange()));
     ExpectUnharmed(kTempText);
+    EXPECT_EQ(Entry(), before);   // the entry still says what the scene says
   }
   headless::FailWritesAfter(-1);
   EXPECT_TRUE(EditLastFrame("90"));   // the same edit succeeds once the disk has room
