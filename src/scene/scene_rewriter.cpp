@@ -176,7 +176,6 @@ struct OutputPlan {
   std::string formatLine, prefixLine, saverLine;
   bool changed = false;        // a line was replaced or inserted
   bool switchSettled = false;
-  bool blockInserted = false;
 };
 
 struct FrameKey {
@@ -258,7 +257,7 @@ struct OutputRule {
       Put(out, plan.formatLine);
       Put(out, plan.prefixLine);
       Put(out, plan.saverLine);
-      plan.blockInserted = plan.changed = copyRest = true;
+      plan.changed = copyRest = true;
     } else if (plan.writeOutputPath && StartsWith(line, "SaveRGBImagesPrefix ")) {
       Put(out, plan.prefixLine);
       plan.changed = true;
@@ -290,11 +289,9 @@ PassResult OutputBlockPass(SceneKeyScan* scan) {
     put(out, "SaveRGB 1");
     for (const auto& text : block) put(out, text);
   });
-  // A scene that cannot be read or whose temporary file cannot be made is
-  // left as it is without a word, as its output settings were just written;
-  // a failure halfway through the new file is reported.
-  if (result == PassResult::kWriteFailed || result == PassResult::kReplaceFailed)
-    ReportFailure(result, RewriteMode::kOverwrite, path, path);
+  // Reported like any other rewrite: a block that silently failed to go in
+  // would leave the user believing the scene saves its frames.
+  ReportFailure(result, RewriteMode::kOverwrite, path, path);
   return result;
 }
 
