@@ -53,8 +53,22 @@ std::string FileRequester(bool save, const std::string& title, const std::string
   return file;
 }
 
+// The starting folder of the open folder requester, selected when it opens
+// and once more a moment later: Wine fills the tree of a first requester
+// after its first selection and lands on another folder.
+const char* browseStart = nullptr;
+constexpr UINT_PTR kReselectTimer = 1;
+
+void CALLBACK Reselect(HWND hwnd, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(hwnd, timer);
+  if (browseStart) SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(browseStart));
+}
+
 int CALLBACK BrowseCallback(HWND hwnd, UINT message, LPARAM, LPARAM data) {
-  if (message == BFFM_INITIALIZED && data) SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, data);
+  if (message != BFFM_INITIALIZED || !data) return 0;
+  browseStart = reinterpret_cast<const char*>(data);
+  SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, data);
+  SetTimer(hwnd, kReselectTimer, 250, Reselect);
   return 0;
 }
 
@@ -90,6 +104,7 @@ std::string RequestPath(const std::string& title, const std::string& start) {
   bi.lpfn = BrowseCallback;
   bi.lParam = startPath.empty() ? 0 : reinterpret_cast<LPARAM>(startPath.c_str());
   PIDLIST_ABSOLUTE pidl = SHBrowseForFolderA(&bi);
+  browseStart = nullptr;
   if (!pidl) return {};
   std::string path(MAX_PATH + 1, '\0');
   BOOL ok = SHGetPathFromIDListA(pidl, path.data());

@@ -5,6 +5,8 @@
 // all passed.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <string>
 
@@ -52,6 +54,80 @@ std::string Ask(INT_PTR how) {
   WaitForSingleObject(thread, 5000);
   CloseHandle(thread);
   return answer;
+}
+
+// Finds a dialog of this process by title and, from a second thread, answers
+// it: types text into the file requester's name field when given, then OK.
+struct DialogAnswer {
+  const char* title;
+  std::string typed;
+  std::string selectedFolder;   // folder requester: wait until this name is selected
+};
+
+std::string SelectedFolder(HWND dialog) {
+  HWND tree = FindWindowExA(dialog, nullptr, "SysTreeView32", nullptr);
+  if (!tree) return {};
+  auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  char text[MAX_PATH] = {};
+  TVITEMA tv{};
+  tv.mask = TVIF_TEXT;
+  tv.hItem = item;
+  tv.pszText = text;
+  tv.cchTextMax = sizeof text;
+  if (!item || !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv))) return {};
+  return text;
+}
+
+DWORD WINAPI AnswerDialog(void* data) {
+  auto* answer = static_cast<DialogAnswer*>(data);
+  HWND dialog = nullptr;
+  for (int i = 0; i < 200; ++i) {
+    HWND found = FindWindowA("#32770", answer->title);
+    DWORD pid = 0;
+    if (found) GetWindowThreadProcessId(found, &pid);
+    if (found && pid == GetCurrentProcessId()) {
+      dialog = found;
+      break;
+    }
+    Sleep(25);
+  }
+  if (!dialog) return 1;
+  // The folder requester fills its tree and selects the start folder only
+  // after it has opened, slowly under Wine.
+  Sleep(300);
+  for (int i = 0; i < 400 && !answer->selectedFolder.empty() && SelectedFolder(dialog) != answer->selectedFolder; ++i)
+    Sleep(25);
+  if (!answer->typed.empty()) {
+    HWND name = GetDlgItem(dialog, 1148);
+    HWND edit = name ? FindWindowExA(name, nullptr, "Edit", nullptr) : nullptr;
+    SetWindowTextA(edit ? edit : name, answer->typed.c_str());
+  }
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  return 0;
+}
+
+void CheckRequesters(const std::string& work) {
+  DialogAnswer folder{"Browse for Folder", "", work.substr(work.find_last_of('\\') + 1)};
+  HANDLE thread = CreateThread(nullptr, 0, AnswerDialog, &folder, 0, nullptr);
+  std::string chosen = pf::RequestPath("Locate your Content Directory...", work + "\\");
+  WaitForSingleObject(thread, 5000);
+  CloseHandle(thread);
+  Check(chosen == work + "\\", "folder requester: starts in the given folder, answers it with a backslash: '" +
+                                     chosen + "'");
+
+  DialogAnswer open{"Locate 'lwsn.exe'...", work + "\\typed-name.exe", ""};
+  thread = CreateThread(nullptr, 0, AnswerDialog, &open, 0, nullptr);
+  chosen = pf::RequestOpenFile("Locate 'lwsn.exe'...", work, "Executable File(s) (*.exe)|*.EXE", 0);
+  WaitForSingleObject(thread, 5000);
+  CloseHandle(thread);
+  Check(chosen == open.typed, "open requester: a typed name is taken even when no such file exists");
+
+  DialogAnswer save{"Save project", work + "\\project.tbp", ""};
+  thread = CreateThread(nullptr, 0, AnswerDialog, &save, 0, nullptr);
+  chosen = pf::RequestSaveFile("Save project", work, "Tallowbridge Project (*.tbp)|*.tbp", 0);
+  WaitForSingleObject(thread, 5000);
+  CloseHandle(thread);
+  Check(chosen == save.typed, "save requester: answers the typed path");
 }
 
 void CheckWindow() {
@@ -201,6 +277,7 @@ int main(int argc, char** argv) {
   CheckFields();
   CheckEvents();
   CheckInput();
+  CheckRequesters(argv[2]);
   CheckFiles(argv[2]);
   CheckProcesses(argv[1], argv[2]);
   pf::ShutdownPlatform();
