@@ -88,7 +88,7 @@ struct ControlSpec {
   int tabIndex = 0;
 };
 
-bool CreateControl(int window, const ControlSpec& spec);
+bool CreateControl(int window, const ControlSpec& layout);
 void AddTab(int tabPanel, const std::string& text);
 bool ControlExists(int control);
 

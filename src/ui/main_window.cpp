@@ -99,8 +99,8 @@ static_assert(std::size(kStartupDisabled) == 23);
 bool CreateMainWindow(const std::string& title) {
   int flags = pf::kWindowSystemMenu | pf::kWindowMinimizeButton | pf::kWindowHidden;
   if (!pf::OpenWindowAt(kMainWindow, 150, 150, kNarrowWidth, kMainHeight, title, flags)) return false;
-  for (const auto& spec : kMainControls)
-    if (!pf::CreateControl(kMainWindow, spec)) return false;
+  for (const auto& layout : kMainControls)
+    if (!pf::CreateControl(kMainWindow, layout)) return false;
   return true;
 }
 

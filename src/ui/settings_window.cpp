@@ -21,10 +21,10 @@ using pf::ControlKind;
 constexpr int kRequiredPage = 0;
 constexpr int kUserPage = 1;
 
-pf::ControlSpec OnPage(pf::ControlSpec spec, int page) {
-  spec.tabPanel = kSettingsTabs;
-  spec.tabIndex = page;
-  return spec;
+pf::ControlSpec OnPage(pf::ControlSpec layout, int page) {
+  layout.tabPanel = kSettingsTabs;
+  layout.tabIndex = page;
+  return layout;
 }
 
 void CreateControls() {
@@ -33,7 +33,7 @@ void CreateControls() {
       {kSettingsCancelButton, ControlKind::Button, 132, 135, 56, 20, "Cancel", nullptr, pf::kFontSystem},
       {kSettingsTabs, ControlKind::TabPanel, 5, 7, 285, 123, "", nullptr, pf::kFontSystem},
   };
-  for (const auto& spec : windowControls) pf::CreateControl(kSettingsWindow, spec);
+  for (const auto& layout : windowControls) pf::CreateControl(kSettingsWindow, layout);
   pf::AddTab(kSettingsTabs, "Required Settings");
   pf::AddTab(kSettingsTabs, "User Settings");
 
@@ -45,7 +45,7 @@ void CreateControls() {
       {kLocateLwsnButton, ControlKind::Button, 228, 25, 48, 20, "Locate", nullptr, pf::kFontSystem},
       {kLocateContentDirButton, ControlKind::Button, 228, 71, 48, 20, "Locate", nullptr, pf::kFontSystem},
   };
-  for (const auto& spec : requiredPage) pf::CreateControl(kSettingsWindow, OnPage(spec, kRequiredPage));
+  for (const auto& layout : requiredPage) pf::CreateControl(kSettingsWindow, OnPage(layout, kRequiredPage));
 
   const pf::ControlSpec userPage[] = {
       {kLoadLastProjectCheck, ControlKind::CheckBox, 6, 3, 250, 25, " Load last project upon startup?", nullptr,
@@ -58,7 +58,7 @@ void CreateControls() {
        " Scan mouse inactivity?  -  Timeout (mins):", nullptr, pf::kFontSystem},
       {kTimeoutCombo, ControlKind::DropDownList, 230, 74, 40, 28, "", nullptr, pf::kFontRegular},
   };
-  for (const auto& spec : userPage) pf::CreateControl(kSettingsWindow, OnPage(spec, kUserPage));
+  for (const auto& layout : userPage) pf::CreateControl(kSettingsWindow, OnPage(layout, kUserPage));
   for (int minutes : kTimeoutChoices) pf::AddControlItem(kTimeoutCombo, std::to_string(minutes));
 }
 

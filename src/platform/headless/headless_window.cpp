@@ -116,23 +116,23 @@ void ActivateWindowNumber(int window) {
 
 std::string WindowTitle(int window) { return Win(window) ? Win(window)->title : std::string(); }
 
-bool CreateControl(int window, const ControlSpec& spec) {
+bool CreateControl(int window, const ControlSpec& layout) {
   if (!Win(window)) return false;
   headless::ControlInfo c;
   c.window = window;
-  c.kind = spec.kind;
-  c.x = spec.x;
-  c.y = spec.y;
-  c.width = spec.width;
-  c.height = spec.height;
-  c.text = spec.text ? spec.text : "";
-  c.tooltip = spec.tooltip ? spec.tooltip : "";
-  c.font = spec.font;
-  c.tabPanel = spec.tabPanel;
-  c.tabIndex = spec.tabIndex;
-  c.state = HasItems(spec.kind) ? -1 : 0;
-  S().controls[spec.id] = c;
-  S().creationOrder.push_back(spec.id);
+  c.kind = layout.kind;
+  c.x = layout.x;
+  c.y = layout.y;
+  c.width = layout.width;
+  c.height = layout.height;
+  c.text = layout.text ? layout.text : "";
+  c.tooltip = layout.tooltip ? layout.tooltip : "";
+  c.font = layout.font;
+  c.tabPanel = layout.tabPanel;
+  c.tabIndex = layout.tabIndex;
+  c.state = HasItems(layout.kind) ? -1 : 0;
+  S().controls[layout.id] = c;
+  S().creationOrder.push_back(layout.id);
   return true;
 }
 
