@@ -1,6 +1,8 @@
 #include "scene/line_reader.h"
 
 #include <algorithm>
+#include <bit>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -27,15 +29,31 @@ void BeepOpenFailed() {
   pf::SoundBeep(100, 300);
 }
 
+// Scene lines are short (about 16 bytes in the scenes LightWave writes), so
+// looking for the next CR with one call per line costs more than the search
+// itself. Eight bytes are tested at once instead: in the result, a byte has
+// its high bit set exactly where the word holds a CR (no carry crosses from
+// one byte into the next).
+std::uint64_t CarriageReturnBytes(std::uint64_t word) {
+  constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7full;
+  constexpr std::uint64_t kCrs = 0x0d0d0d0d0d0d0d0dull;
+  std::uint64_t zeroWhereCr = word ^ kCrs;
+  return ~(((zeroWhereCr & kLow7) + kLow7) | zeroWhereCr | kLow7);
+}
+
 // Appends the offset of every CR in bytes [from, to) of text.
 void IndexCarriageReturns(const char* text, std::size_t from, std::size_t to, std::vector<std::size_t>& positions) {
-  while (from < to) {
-    const void* cr = std::memchr(text + from, '\r', to - from);
-    if (cr == nullptr) return;
-    auto at = static_cast<std::size_t>(static_cast<const char*>(cr) - text);
-    positions.push_back(at);
-    from = at + 1;
+  std::size_t at = from;
+  if constexpr (std::endian::native == std::endian::little) {   // byte k of the word is text[at + k]
+    for (; at + 8 <= to; at += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, text + at, 8);
+      for (std::uint64_t found = CarriageReturnBytes(word); found != 0; found &= found - 1)
+        positions.push_back(at + static_cast<std::size_t>(std::countr_zero(found) / 8));
+    }
   }
+  for (; at < to; ++at)
+    if (text[at] == '\r') positions.push_back(at);
 }
 
 // Loads the whole file and indexes it; false on any failure or an empty file.
@@ -49,8 +67,9 @@ bool LoadFile(const std::string& path) {
   if (ok) {
     auto size = static_cast<std::size_t>(length);
     reader.storage = std::make_unique_for_overwrite<char[]>(size);
-    // A guess at the number of lines, so the index seldom has to move.
-    reader.crPositions.reserve(std::max<std::size_t>(32768, size / 24));
+    // Room for a line every ten bytes, so the index of a scene seldom has to
+    // move. Only the part that is filled takes up memory.
+    reader.crPositions.reserve(std::max<std::size_t>(32768, size / 10));
     while (done < length) {
       std::int64_t want = std::min(kReadPiece, length - done);
       std::int64_t got = pf::FileRead(file, reader.storage.get() + done, want);
@@ -63,7 +82,8 @@ bool LoadFile(const std::string& path) {
                            static_cast<std::size_t>(done + got), reader.crPositions);
       done += got;
     }
-    ok = ok && done > 0;
+    // Lines are numbered by int: a file with more line ends cannot be read.
+    ok = ok && done > 0 && reader.crPositions.size() <= static_cast<std::size_t>(INT_MAX);
   }
   pf::FileClose(file);
   if (ok) reader.content = std::string_view(reader.storage.get(), static_cast<std::size_t>(done));
@@ -78,6 +98,12 @@ std::size_t AfterLineEnd(std::size_t cr) {
 }
 
 std::size_t LineStart(std::size_t index) { return index == 0 ? 0 : AfterLineEnd(reader.crPositions[index - 1]); }
+
+bool ValidLineNumber(int n) {
+  if (n >= 1 && n <= LineReaderCount()) return true;
+  pf::SoundBeep(100, 100);
+  return false;
+}
 
 }  // namespace
 
@@ -94,13 +120,17 @@ int LineReaderOpen(const std::string& path) {
 int LineReaderCount() { return static_cast<int>(reader.crPositions.size()); }
 
 std::string_view LineReaderLine(int n) {
-  if (n < 1 || n > LineReaderCount()) {
-    pf::SoundBeep(100, 100);
-    return {};
-  }
+  if (!ValidLineNumber(n)) return {};
   auto index = static_cast<std::size_t>(n - 1);
   std::size_t start = LineStart(index);
   return reader.content.substr(start, reader.crPositions[index] - start);
+}
+
+std::string_view LineReaderLineWithEnd(int n) {
+  if (!ValidLineNumber(n)) return {};
+  auto index = static_cast<std::size_t>(n - 1);
+  std::size_t start = LineStart(index);
+  return reader.content.substr(start, AfterLineEnd(reader.crPositions[index]) - start);
 }
 
 std::string_view LineReaderTail() {

@@ -4,7 +4,7 @@
 // Text after the last CR is not a line (a file with LF-only line ends has no
 // lines); it is kept as the file's tail.
 //
-// One file at a time: LineReaderOpen, then LineReaderLine as often as
+// One file at a time: LineReaderOpen, then LineReaderLine for the lines
 // needed, then LineReaderClose. The texts returned stay valid until Close.
 #pragma once
 
@@ -19,6 +19,11 @@ int LineReaderOpen(const std::string& path);
 // Line n, 1 <= n <= the number of lines, without its line end. Any other n
 // gives a short beep and an empty text.
 std::string_view LineReaderLine(int n);
+
+// Line n with its line end as it stands in the file (CR, or CR LF), so that
+// a rewrite can copy runs of unchanged lines straight from memory. Any other
+// n gives a short beep and an empty text.
+std::string_view LineReaderLineWithEnd(int n);
 
 // The bytes after the line end of the last line; empty for a file that ends
 // with its last line end, and the whole file when it has no lines.

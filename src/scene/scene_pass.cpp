@@ -2,14 +2,37 @@
 
 #include <cstdint>
 
-void FlushPassOutput(PassOutput& out) {
-  std::string_view bytes = out.buffer;
+namespace {
+
+// A run shorter than this is gathered into the buffer rather than written
+// on its own, so scenes whose lines alternate between CR and CR LF ends are
+// still written in large pieces.
+constexpr std::size_t kShortRun = 64 * 1024;
+
+void WriteAll(PassOutput& out, std::string_view bytes) {
   while (!out.failed && !bytes.empty()) {
     std::int64_t wrote = pf::FileWrite(out.file, bytes.data(), static_cast<std::int64_t>(bytes.size()));
     if (wrote <= 0) out.failed = true;
     else bytes.remove_prefix(static_cast<std::size_t>(wrote));
   }
+}
+
+}  // namespace
+
+void FlushPassOutput(PassOutput& out) {
+  WriteAll(out, out.buffer);
   out.buffer.clear();
+}
+
+void EndCopiedRun(PassOutput& out) {
+  if (out.run.size() < kShortRun) {
+    out.buffer.append(out.run);
+    if (out.buffer.size() >= kPassBufferLimit) FlushPassOutput(out);
+  } else {
+    FlushPassOutput(out);
+    WriteAll(out, out.run);
+  }
+  out.run = {};
 }
 
 std::string TemporaryPathFor(const std::string& target) { return target + "_temp"; }
@@ -20,19 +43,21 @@ bool BeginPassOutput(PassOutput& out, const std::string& target) {
   return out.file != 0;
 }
 
-PassResult FinishScenePass(LineStream& in, PassOutput& out, const std::string& target) {
-  bool readFailed = in.failed;
-  if (!readFailed && !out.failed) {
+PassResult FinishScenePass(PassOutput& out, const std::string& target) {
+  // The run and the tail lie in the line reader's memory: both are written
+  // before it is released.
+  if (!out.failed) {
     // Text after the last line end is no line, but it is part of the scene.
-    out.buffer.append(LineStreamTail(in));
+    CopyFromReader(out, LineReaderTail());
+    EndCopiedRun(out);
     FlushPassOutput(out);
   }
-  LineStreamClose(in);
+  LineReaderClose();
   bool closed = pf::FileClose(out.file);
   std::string temporary = TemporaryPathFor(target);
-  if (readFailed || out.failed || !closed) {
+  if (out.failed || !closed) {
     pf::DeletePath(temporary);
-    return readFailed ? PassResult::kReadFailed : PassResult::kWriteFailed;
+    return PassResult::kWriteFailed;
   }
   if (!pf::MovePathOver(temporary, target)) {
     pf::DeletePath(temporary);

@@ -3,12 +3,11 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 #include "core/program_state.h"
 #include "core/text.h"
 #include "platform/platform.h"
-#include "scene/line_stream.h"
+#include "scene/line_reader.h"
 #include "scene/render_tables.h"
 
 namespace {
@@ -152,23 +151,22 @@ bool ValidRow(int row) {
          static_cast<std::size_t>(row) < g.queue.scenePaths.size();
 }
 
-}  // namespace
-
 // Every line is tested against every key. A field that is empty on a line
 // which is not its key's line gets its default there, so a key's line found
 // later overwrites the default and the last of several lines wins. Only
 // fields that are empty can take a default, so the defaults still owed are
 // kept as a mask instead of testing every field on every line.
-void StartSceneKeyScan(SceneKeyScan& scan, const SceneEntry& from) {
+struct KeyScan {
+  SceneEntry entry;
+  FieldMask owed = 0;   // fields still to get their default
+};
+
+void StartKeyScan(KeyScan& scan, const SceneEntry& from) {
   scan.entry = from;
   scan.owed = EmptyDefaultedFields(scan.entry, ~FieldMask{0});
-  scan.lines = 0;
 }
 
-namespace {
-
-inline void TakeLine(SceneKeyScan& scan, std::string_view line) {
-  ++scan.lines;
+void TakeLine(KeyScan& scan, std::string_view line) {
   std::string_view rest;
   const ReaderKey* key = MatchKey(line, rest);
   FieldMask keyFields = key ? FieldsOf(*key) : 0;
@@ -184,25 +182,10 @@ inline void TakeLine(SceneKeyScan& scan, std::string_view line) {
 
 }  // namespace
 
-void ScanSceneLine(SceneKeyScan& scan, std::string_view line) { TakeLine(scan, line); }
-
-void FinishSceneKeyScan(SceneKeyScan& scan, int row) {
-  // Without a single line nothing was scanned: the entry keeps what it held
-  // and no drive is checked.
-  if (!ValidRow(row) || scan.lines == 0) return;
-  SceneEntry& entry = g.queue.fields[row];
-  entry = std::move(scan.entry);
-  CheckOutputDrive(row);
-  entry[kFieldImageExtension] = ImageExtensionOfSaver(entry[kFieldImageSaver]);
-  LabelFreshEntry(entry);
-}
-
 bool CheckSceneFile(const std::string& path) {
-  // Only the first line matters, so only as much is read as it takes.
-  LineStream stream;
-  std::string_view first;
-  bool accepted = LineStreamOpen(stream, path) && LineStreamNext(stream, first) && first == "LWSC";
-  LineStreamClose(stream);
+  // A file that cannot be read has no lines: its first line counts as empty.
+  bool accepted = LineReaderOpen(path) >= 1 && LineReaderLine(1) == "LWSC";
+  LineReaderClose();
   if (!accepted) {
     pf::ShowMessage("Error!",
                     "'" + path + "'\nis corrupted, or not a valid Lightwave Scene file!\n\nNo file loaded!",
@@ -232,15 +215,20 @@ void CheckOutputDrive(int row) {
 
 void ReadSceneEntry(int row) {
   if (!ValidRow(row)) return;
-  LineStream stream;
-  if (!LineStreamOpen(stream, g.queue.scenePaths[row])) return;
-  SceneKeyScan scan;
-  StartSceneKeyScan(scan, g.queue.fields[row]);
-  bool read = LineStreamForEach(stream, [&scan](std::string_view line) {
-    TakeLine(scan, line);
-    return true;
-  });
-  LineStreamClose(stream);
-  // A scene that could not be read to its end leaves its entry alone.
-  if (read) FinishSceneKeyScan(scan, row);
+  int count = LineReaderOpen(g.queue.scenePaths[row]);
+  // Without a single line nothing is scanned: the entry keeps what it held
+  // and no drive is checked.
+  if (count < 1) {
+    LineReaderClose();
+    return;
+  }
+  KeyScan scan;
+  StartKeyScan(scan, g.queue.fields[row]);
+  for (int n = 1; n <= count; ++n) TakeLine(scan, LineReaderLine(n));
+  LineReaderClose();
+  SceneEntry& entry = g.queue.fields[row];
+  entry = std::move(scan.entry);
+  CheckOutputDrive(row);
+  entry[kFieldImageExtension] = ImageExtensionOfSaver(entry[kFieldImageSaver]);
+  LabelFreshEntry(entry);
 }

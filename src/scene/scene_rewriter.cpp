@@ -51,8 +51,7 @@ void ReportCannotReplace(const std::string& target) {
 void ReportFailure(PassResult result, RewriteMode mode, const std::string& scenePath, const std::string& target) {
   switch (result) {
     case PassResult::kDone: break;
-    case PassResult::kNoLines:
-    case PassResult::kReadFailed: ReportNoLines(scenePath); break;
+    case PassResult::kNoLines: ReportNoLines(scenePath); break;
     case PassResult::kCreateFailed:
     case PassResult::kWriteFailed: ReportCannotWrite(mode); break;
     case PassResult::kReplaceFailed: ReportCannotReplace(target); break;
@@ -226,68 +225,56 @@ OutputPlan PlanOutput(const SceneEntry& entry, FrameChange frame, bool outputSwi
 // that fits decides.
 struct OutputRule {
   OutputPlan& plan;
-  SceneKeyScan& scan;      // reads the written lines as the scene's new entry
   bool copyRest = false;   // the block went in at DataOverlayLabel
-
-  void Put(PassOutput& out, std::string_view text) {
-    WriteNewLine(out, text);
-    ScanSceneLine(scan, text);
-  }
 
   void operator()(std::string_view line, PassOutput& out) {
     char first = line.empty() ? '\0' : line[0];
     if (copyRest || (first != 'F' && first != 'L' && first != 'S' && first != 'D' && first != 'R')) {
-      Put(out, line);   // no rule concerns this line
+      WriteNewLine(out, line);   // no rule concerns this line
     } else if (!plan.frameKey.empty() && StartsWith(line, plan.frameKey)) {
-      Put(out, plan.frameLine);
+      WriteNewLine(out, plan.frameLine);
       plan.frameKey.clear();
       plan.changed = true;
     } else if (plan.switchPending && StartsWith(line, "SaveRGB 0")) {
-      Put(out, "SaveRGB 1");
+      WriteNewLine(out, "SaveRGB 1");
       plan.switchPending = false;
       plan.switchSettled = plan.changed = true;
     } else if (plan.switchPending && StartsWith(line, "SaveRGB 1")) {
-      Put(out, line);
+      WriteNewLine(out, line);
       plan.switchPending = false;
       plan.switchSettled = true;
     } else if (plan.blockAtOverlayLabel && StartsWith(line, "DataOverlayLabel ")) {
       // The whole block in place of this line; the rest follows unchanged.
-      Put(out, "DataOverlaylabel");
-      Put(out, "SaveRGB 1");
-      Put(out, plan.formatLine);
-      Put(out, plan.prefixLine);
-      Put(out, plan.saverLine);
+      WriteNewLine(out, "DataOverlaylabel");
+      WriteNewLine(out, "SaveRGB 1");
+      WriteNewLine(out, plan.formatLine);
+      WriteNewLine(out, plan.prefixLine);
+      WriteNewLine(out, plan.saverLine);
       plan.changed = copyRest = true;
     } else if (plan.writeOutputPath && StartsWith(line, "SaveRGBImagesPrefix ")) {
-      Put(out, plan.prefixLine);
+      WriteNewLine(out, plan.prefixLine);
       plan.changed = true;
     } else if (StartsWith(line, "RGBImageSaver ")) {
-      Put(out, plan.saverLine);
+      WriteNewLine(out, plan.saverLine);
       plan.changed = true;
     } else {
-      Put(out, line);
+      WriteNewLine(out, line);
     }
   }
 };
 
-// Writes the output lines below every "SaveRGB 1" line; the written lines
-// go to scan when it is given.
-PassResult OutputBlockPass(SceneKeyScan* scan) {
+// Writes the output lines below every "SaveRGB 1" line.
+PassResult OutputBlockPass() {
   const SceneEntry& entry = CurrentEntry();
   const std::string path = CurrentScenePath();
   std::array<std::string, 3> block{FormatLine(entry), PrefixLine(entry), SaverLine(entry)};
-  if (scan != nullptr) StartSceneKeyScan(*scan, entry);
-  auto put = [scan](PassOutput& out, std::string_view text) {
-    WriteNewLine(out, text);
-    if (scan != nullptr) ScanSceneLine(*scan, text);
-  };
-  PassResult result = RunScenePass(path, path, [&block, &put](std::string_view line, PassOutput& out) {
+  PassResult result = RunScenePass(path, path, [&block](std::string_view line, PassOutput& out) {
     if (!StartsWith(line, "SaveRGB 1")) {
-      put(out, line);
+      WriteNewLine(out, line);
       return;
     }
-    put(out, "SaveRGB 1");
-    for (const auto& text : block) put(out, text);
+    WriteNewLine(out, "SaveRGB 1");
+    for (const auto& text : block) WriteNewLine(out, text);
   });
   // Reported like any other rewrite: a block that silently failed to go in
   // would leave the user believing the scene saves its frames.
@@ -297,16 +284,10 @@ PassResult OutputBlockPass(SceneKeyScan* scan) {
 
 bool OutputSettingsPass(FrameChange frame, const std::string& previousText, bool outputSwitch,
                         int pickedImageFormat, bool secondPass) {
-  int row = g.queue.currentScene;
   const std::string path = CurrentScenePath();
   ChooseImageSaver(CurrentEntry(), pickedImageFormat);
   OutputPlan plan = PlanOutput(CurrentEntry(), frame, outputSwitch);
-  // The scene is read again into its entry afterwards. The lines written are
-  // exactly the lines of the new scene, so they are read as they are
-  // written instead of from the disk a second time.
-  SceneKeyScan written;
-  StartSceneKeyScan(written, CurrentEntry());
-  PassResult result = RunScenePass(path, path, OutputRule{plan, written});
+  PassResult result = RunScenePass(path, path, OutputRule{plan});
   if (result != PassResult::kDone) {
     ReportFailure(result, RewriteMode::kOverwrite, path, path);
     if (frame != FrameChange::kNone) CurrentEntry()[FrameKeyOf(frame).field] = previousText;
@@ -314,12 +295,10 @@ bool OutputSettingsPass(FrameChange frame, const std::string& previousText, bool
   }
   // A pass that changed nothing is followed by the block insertion.
   bool complete = true;
-  if (!plan.changed && OutputPathKnown(CurrentEntry())) {
-    SceneKeyScan withBlock;
-    complete = OutputBlockPass(&withBlock) == PassResult::kDone;
-    if (complete) written = std::move(withBlock);
-  }
-  FinishSceneKeyScan(written, row);
+  if (!plan.changed && OutputPathKnown(CurrentEntry())) complete = OutputBlockPass() == PassResult::kDone;
+  // The entry shows what is now on disk, as complete as the last pass that
+  // got through.
+  ReadSceneEntry(g.queue.currentScene);
   if (!complete) return false;
   // A scene whose SaveRGB line was met is written once more, so that the
   // output lines go in below it when the scene had none.
@@ -367,5 +346,5 @@ bool RewriteOutputSettings(FrameChange frame, const std::string& previousText, b
 bool InsertOutputBlock() {
   if (!HasCurrentScene()) return false;
   if (!OutputPathKnown(CurrentEntry())) return true;   // nothing that could be written
-  return OutputBlockPass(nullptr) == PassResult::kDone;
+  return OutputBlockPass() == PassResult::kDone;
 }

@@ -1,9 +1,13 @@
+#include <random>
 #include <string>
+#include <vector>
 
 #include "scene/line_reader.h"
 #include "scene/scene_test_util.h"
 
 namespace {
+
+constexpr std::size_t kPiece = 256 * 1024;   // the reader loads the file in pieces of this size
 
 class LineReaderTest : public HeadlessTest {
  protected:
@@ -39,6 +43,70 @@ TEST_F(LineReaderTest, TextAfterTheLastCrIsNoLineButIsKeptAsTail) {
   EXPECT_EQ(LineReaderTail(), "no line end");
   ASSERT_EQ(Open("LWSC\r\n\n"), 1);
   EXPECT_EQ(LineReaderTail(), "\n");
+}
+
+TEST_F(LineReaderTest, EveryLineWithItsEndIsTheFileInOrder) {
+  const std::string bytes = "LWSC\r\n3\r\rCR only\r\n\nstarts with LF\rtail\n";
+  ASSERT_EQ(Open(bytes), 5);
+  EXPECT_EQ(LineReaderLineWithEnd(1), "LWSC\r\n");
+  EXPECT_EQ(LineReaderLineWithEnd(3), "\r");
+  EXPECT_EQ(LineReaderLineWithEnd(5), "\nstarts with LF\r");
+  std::string joined;
+  for (int n = 1; n <= 5; ++n) joined += LineReaderLineWithEnd(n);
+  EXPECT_EQ(joined + std::string(LineReaderTail()), bytes);
+  headless::ClearLog();
+  EXPECT_EQ(LineReaderLineWithEnd(6), "");
+  EXPECT_EQ(Beeps("beep 100 100"), 1);
+}
+
+// A CR as the last byte of a piece with its LF first in the next one; a CR
+// LF whose LF ends a piece followed by an LF that belongs to the next line;
+// a CR alone at a piece's end.
+TEST_F(LineReaderTest, LineEndsAcrossThePiecesOfLoadingAreWhole) {
+  for (std::size_t at : {kPiece - 1, kPiece - 2, 2 * kPiece - 1}) {
+    SCOPED_TRACE(at);
+    ASSERT_EQ(Open(std::string(at, 'a') + "\r\n\nnext\r\r\n"), 3);
+    EXPECT_EQ(LineReaderLine(1).size(), at);
+    EXPECT_EQ(LineReaderLine(2), "\nnext");
+    EXPECT_EQ(LineReaderLine(3), "");
+    EXPECT_TRUE(LineReaderTail().empty());
+  }
+  ASSERT_EQ(Open(std::string(kPiece - 1, 'b') + "\rc\r"), 2);
+  EXPECT_EQ(LineReaderLine(2), "c");
+}
+
+// The CRs are searched eight bytes at a time: a CR at any place in a word,
+// several in one word, bytes close to CR (0x0c, 0x0e, 0x8d) and every other
+// byte value must give exactly the lines a byte-by-byte reading gives.
+TEST_F(LineReaderTest, EveryByteValueAtEveryPlaceGivesTheSameLinesAsByteByByte) {
+  std::mt19937 random(11);
+  const char nearCr[] = {'\r', '\r', '\n', '\x0c', '\x0e', '\x8d', '\0', '\xff'};
+  for (int round = 0; round < 40; ++round) {
+    SCOPED_TRACE(round);
+    std::string bytes(1 + random() % 300, 'k');
+    for (auto& b : bytes) b = random() % 3 == 0 ? nearCr[random() % sizeof nearCr] : static_cast<char>(random());
+    std::vector<std::string> expected;
+    std::string line;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      if (bytes[i] != '\r') {
+        line += bytes[i];
+        continue;
+      }
+      expected.push_back(line);
+      line.clear();
+      if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    }
+    int count = Open(bytes);
+    ASSERT_EQ(count, static_cast<int>(expected.size()));
+    for (int n = 1; n <= count; ++n) ASSERT_EQ(LineReaderLine(n), expected[n - 1]) << n;
+    EXPECT_EQ(LineReaderTail(), count == 0 ? bytes : line);
+  }
+}
+
+TEST_F(LineReaderTest, LinesAndTailsLongerThanAPieceAreKept) {
+  ASSERT_EQ(Open("LWSC\r\n" + std::string(3 * kPiece + 17, 'x') + "\r\n" + std::string(kPiece + 5, 'y')), 2);
+  EXPECT_EQ(LineReaderLine(2).size(), 3 * kPiece + 17);
+  EXPECT_EQ(LineReaderTail().size(), kPiece + 5);
 }
 
 TEST_F(LineReaderTest, LfOnlyFileHasNoLinesButOpensWithoutBeeps) {

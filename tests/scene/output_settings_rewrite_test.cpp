@@ -149,6 +149,27 @@ TEST_F(OutputSettingsRewriteTest, OutputBlockInsertionFollowsEverySaveRgbOneLine
   EXPECT_TRUE(headless::Messages().empty());
 }
 
+TEST_F(OutputSettingsRewriteTest, TheEntryIsReadAgainFromTheRewrittenScene) {
+  Queue({"LWSC", "FirstFrame 1", "FramesPerSecond 25", "SaveRGBImagesPrefix C:\\old\\a",
+         "RGBImageSaver LW_BMP24(.bmp)", "RenderMode 2"});
+  Entry()[kFieldFramesPerSecond] = "99";   // an entry that no longer says what the scene says
+  // Another program changed the scene since it was queued.
+  WriteWinFile(kScene, JoinCrLf({"LWSC", "FirstFrame 1", "FramesPerSecond 25", "SaveRGBImagesPrefix C:\\old\\a",
+                                 "RGBImageSaver LW_BMP24(.bmp)", "RenderMode 1"}));
+  Entry()[kFieldOutputDir] = "Q:\\new\\";   // typed in, on a drive this machine lacks
+  ASSERT_TRUE(RewriteOutputSettings(FrameChange::kNone, "", true, kNoIndex));
+  EXPECT_EQ(Scene(), JoinCrLf({"LWSC", "FirstFrame 1", "FramesPerSecond 25", "SaveRGBImagesPrefix Q:\\new\\a",
+                               "RGBImageSaver LW_BMP24(.bmp)", "RenderMode 1"}));
+  EXPECT_EQ(Entry()[kFieldFramesPerSecond], "25");
+  EXPECT_EQ(Entry()[kFieldRenderMode], "1");
+  // Reading it again includes the output drive check.
+  EXPECT_EQ(Entry()[kFieldOutputDir], "Not found, please specify");
+  EXPECT_EQ(Entry()[kFieldOutputPrefix], "a");
+  ASSERT_EQ(headless::Messages().size(), 1u);
+  EXPECT_EQ(headless::Messages()[0].text,
+            "Output drive 'Q:\\' in 'shot.lws' was not found on your system, please relocate.");
+}
+
 TEST_F(OutputSettingsRewriteTest, AnUnwritableSceneGetsItsFrameFieldBack) {
   WriteWinFile(kScene, "LWSC\nLastFrame 60\n");
   QueueScene(kScene);

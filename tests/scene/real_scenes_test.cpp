@@ -259,36 +259,3 @@ TEST_F(RealScenesTest, SettingAnOutputFilenameSwitchesSavingOnWithAnOutputBlock)
 }
 
 }  // namespace
-
-namespace {
-
-// The rewrite reads the scene's new entry from the lines it writes; reading
-// the rewritten file from the disk must give the same entry.
-TEST_F(RealScenesTest, TheEntryAfterARewriteIsWhatReadingTheNewSceneGives) {
-  for (const auto& name : RealScenes(".")) {
-    SCOPED_TRACE(name);
-    Load(name);
-    Entry()[kFieldOutputDir] = "C:\\renders\\";
-    Entry()[kFieldOutputPrefix] = "shot_";
-    Entry()[kFieldImageExtension] = ".png";
-    SceneEntry before = Entry();
-    before[kFieldImageSaver] = "LW_PNG24(.png)";   // the saver the rewrite sets first
-    ASSERT_TRUE(RewriteOutputSettings(FrameChange::kNone, "", true, 5));
-    SceneEntry rewritten = Entry();
-
-    before[kFieldFirstFrame] = rewritten[kFieldFirstFrame];
-    std::string previous = Entry()[kFieldFirstFrame];
-    Entry()[kFieldFirstFrame] = "12";
-    ASSERT_TRUE(RewriteOutputSettings(FrameChange::kFirstFrame, previous, false, kNoIndex));
-    rewritten = Entry();
-
-    int reference = QueueScene(kScene);
-    g.queue.fields[reference] = before;
-    ReadSceneEntry(reference);
-    EXPECT_EQ(rewritten, g.queue.fields[reference]);
-    EXPECT_EQ(rewritten[kFieldFirstFrame], "12");
-    EXPECT_EQ(rewritten[kFieldSaveRGB], "1");
-  }
-}
-
-}  // namespace
