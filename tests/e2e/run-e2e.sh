@@ -30,6 +30,15 @@ for tool in wine wineserver Xvfb; do
   command -v "$tool" >/dev/null || { echo "e2e: $tool is missing; run scripts/bootstrap" >&2; exit 1; }
 done
 
+# One run at a time: runs share the Wine prefix and the work folder, and each
+# stops the prefix's wineserver at its end.
+mkdir -p "$root/build"
+exec 9>"$root/build/e2e.lock"
+if ! flock -w 900 9; then
+  echo "e2e: another run holds build/e2e.lock" >&2
+  exit 1
+fi
+
 export WINEPREFIX=$root/build/wineprefix
 export WINEARCH=win64
 export WINEDEBUG=-all

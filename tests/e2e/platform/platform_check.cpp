@@ -30,7 +30,13 @@ HWND Window() { return FindWindowA(nullptr, kTitle); }
 // Answers the input requester from a second thread, as a user would.
 DWORD WINAPI AnswerRequester(void* how) {
   HWND requester = nullptr;
-  for (int i = 0; i < 200 && !(requester = FindWindowA(nullptr, "Input check")); ++i) Sleep(25);
+  // Found once shown: it is built hidden.
+  for (int i = 0; i < 200; ++i) {
+    requester = FindWindowA(nullptr, "Input check");
+    if (requester && IsWindowVisible(requester)) break;
+    requester = nullptr;
+    Sleep(25);
+  }
   if (!requester) return 1;
   Check(!IsWindowEnabled(Window()), "other windows are disabled while the requester is open");
   HWND field = GetDlgItem(requester, 100);
@@ -85,7 +91,7 @@ DWORD WINAPI AnswerDialog(void* data) {
     HWND found = FindWindowA("#32770", answer->title);
     DWORD pid = 0;
     if (found) GetWindowThreadProcessId(found, &pid);
-    if (found && pid == GetCurrentProcessId()) {
+    if (found && pid == GetCurrentProcessId() && IsWindowVisible(found)) {
       dialog = found;
       break;
     }
