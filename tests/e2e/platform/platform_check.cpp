@@ -136,6 +136,51 @@ void CheckRequesters(const std::string& work) {
   Check(chosen == save.typed, "save requester: answers the typed path");
 }
 
+// Picks the second item of the shown popup menu with the keyboard.
+DWORD WINAPI PickFromMenu(void*) {
+  HWND menu = nullptr;
+  for (int i = 0; i < 200; ++i) {
+    menu = FindWindowA("#32768", nullptr);
+    if (menu && IsWindowVisible(menu)) break;
+    menu = nullptr;
+    Sleep(25);
+  }
+  if (!menu) return 1;
+  Sleep(100);
+  PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+  return 0;
+}
+
+void CheckTrayAndMenu() {
+  Check(pf::LoadIconImage(93) && pf::LoadIconImage(94), "both tray pictures are in the program");
+  Check(pf::AddTrayIcon(0, kWindow, 93), "tray icon added");
+  pf::SetTrayTooltip(0, std::string(80, 't'));
+  pf::ChangeTrayIcon(0, 94);
+  PostMessageA(Window(), WM_APP + 1, 0, WM_MOUSEMOVE);
+  PostMessageA(Window(), WM_APP + 1, 0, WM_RBUTTONUP);
+  pf::Event e = pf::WaitWindowEvent();
+  Check(e.code == pf::kEventTray && e.type == 1 && e.item == 0, "a right click on the icon is tray event 1; moves are none");
+  PostMessageA(Window(), WM_APP + 1, 0, WM_LBUTTONDBLCLK);
+  e = pf::WaitWindowEvent();
+  Check(e.code == pf::kEventTray && e.type == 2, "a left double-click is tray event 2");
+
+  pf::CreatePopupMenuNumber(91);
+  pf::AddMenuItem(91, 1, "Render Progress:");
+  pf::AddMenuSeparator(91);
+  pf::AddMenuItem(91, 2, "C:\\Scenes\\a.lws  -  (40% done)");
+  HANDLE thread = CreateThread(nullptr, 0, PickFromMenu, nullptr, 0, nullptr);
+  pf::ShowPopupMenu(91, kWindow);
+  WaitForSingleObject(thread, 5000);
+  CloseHandle(thread);
+  pf::StartTimer(kWindow, 2, 3000);   // in case no item was chosen
+  e = pf::WaitWindowEvent();
+  pf::StopTimer(kWindow, 2);
+  Check(e.code == pf::kEventMenu && e.item == 2, "a chosen popup menu item is a menu event with its number");
+  pf::RemoveTrayIcon(0);
+}
+
 void CheckWindow() {
   Check(pf::OpenWindowAt(kWindow, 150, 150, 294, 451, kTitle, pf::kWindowSystemMenu | pf::kWindowMinimizeButton),
         "window opened");
@@ -283,6 +328,7 @@ int main(int argc, char** argv) {
   CheckFields();
   CheckEvents();
   CheckInput();
+  CheckTrayAndMenu();
   CheckRequesters(argv[2]);
   CheckFiles(argv[2]);
   CheckProcesses(argv[1], argv[2]);
