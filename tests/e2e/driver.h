@@ -99,6 +99,7 @@ void OfferScreenshot(const Setup& setup, const std::string& name);
 
 // ---- scenarios ------------------------------------------------------------
 int ScenarioMainWindow(const Setup& setup);
+int ScenarioWideView(const Setup& setup);
 int ScenarioFirstRun(const Setup& setup);
 int ScenarioLocateRenderer(const Setup& setup);
 int ScenarioStandIn(const Setup& setup);

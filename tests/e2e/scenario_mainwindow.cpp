@@ -240,4 +240,25 @@ int ScenarioMainWindow(const Setup& setup) {
   return Failures() == 0 ? 0 : 1;
 }
 
+// Scenario "wideview" (for a screenshot, not in the default run): the main
+// window stretched from outside to its wide size, to look at the output
+// listing, the log view and their buttons.
+int ScenarioWideView(const Setup& setup) {
+  Installed installed;
+  if (!Check(Install(setup, installed), "program folder prepared")) return 1;
+  Program program;
+  HWND main = StartMainWindow(installed, setup, program);
+  if (!main) return 1;
+  RECT outer{}, inner{};
+  GetWindowRect(main, &outer);
+  GetClientRect(main, &inner);
+  int extra = MulDiv(600, ScreenDpi(), 96) - inner.right;
+  SetWindowPos(main, nullptr, 0, 0, outer.right - outer.left + extra, outer.bottom - outer.top,
+               SWP_NOMOVE | SWP_NOZORDER);
+  OfferScreenshot(setup, "wide");
+  Check(QuitWithYes(program, main), "the program quits");
+  program.kill();
+  return Failures() == 0 ? 0 : 1;
+}
+
 }  // namespace e2e

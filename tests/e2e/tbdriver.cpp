@@ -15,6 +15,7 @@ struct Scenario {
 
 const Scenario kScenarios[] = {
     {"mainwindow", e2e::ScenarioMainWindow},
+    {"wideview", e2e::ScenarioWideView},
     {"firstrun", e2e::ScenarioFirstRun},
     {"locate", e2e::ScenarioLocateRenderer},
     {"standin", e2e::ScenarioStandIn},
