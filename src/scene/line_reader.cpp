@@ -1,7 +1,6 @@
 #include "scene/line_reader.h"
 
 #include <algorithm>
-#include <bit>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -29,31 +28,17 @@ void BeepOpenFailed() {
   pf::SoundBeep(100, 300);
 }
 
-// Scene lines are short (about 16 bytes in the scenes LightWave writes), so
-// looking for the next CR with one call per line costs more than the search
-// itself. Eight bytes are tested at once instead: in the result, a byte has
-// its high bit set exactly where the word holds a CR (no carry crosses from
-// one byte into the next).
-std::uint64_t CarriageReturnBytes(std::uint64_t word) {
-  constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7full;
-  constexpr std::uint64_t kCrs = 0x0d0d0d0d0d0d0d0dull;
-  std::uint64_t zeroWhereCr = word ^ kCrs;
-  return ~(((zeroWhereCr & kLow7) + kLow7) | zeroWhereCr | kLow7);
-}
-
-// Appends the offset of every CR in bytes [from, to) of text.
+// Appends the offset of every CR in bytes [from, to) of text. One memchr per
+// line: on a large scene it measured faster than testing eight bytes at a
+// time by hand.
 void IndexCarriageReturns(const char* text, std::size_t from, std::size_t to, std::vector<std::size_t>& positions) {
-  std::size_t at = from;
-  if constexpr (std::endian::native == std::endian::little) {   // byte k of the word is text[at + k]
-    for (; at + 8 <= to; at += 8) {
-      std::uint64_t word;
-      std::memcpy(&word, text + at, 8);
-      for (std::uint64_t found = CarriageReturnBytes(word); found != 0; found &= found - 1)
-        positions.push_back(at + static_cast<std::size_t>(std::countr_zero(found) / 8));
-    }
+  while (from < to) {
+    const void* cr = std::memchr(text + from, '\r', to - from);
+    if (cr == nullptr) return;
+    auto at = static_cast<std::size_t>(static_cast<const char*>(cr) - text);
+    positions.push_back(at);
+    from = at + 1;
   }
-  for (; at < to; ++at)
-    if (text[at] == '\r') positions.push_back(at);
 }
 
 // Loads the whole file and indexes it; false on any failure or an empty file.

@@ -75,9 +75,8 @@ TEST_F(LineReaderTest, LineEndsAcrossThePiecesOfLoadingAreWhole) {
   EXPECT_EQ(LineReaderLine(2), "c");
 }
 
-// The CRs are searched eight bytes at a time: a CR at any place in a word,
-// several in one word, bytes close to CR (0x0c, 0x0e, 0x8d) and every other
-// byte value must give exactly the lines a byte-by-byte reading gives.
+// CRs next to each other, bytes close to CR (0x0c, 0x0e, 0x8d) and every
+// other byte value must give exactly the lines a byte-by-byte reading gives.
 TEST_F(LineReaderTest, EveryByteValueAtEveryPlaceGivesTheSameLinesAsByteByByte) {
   std::mt19937 random(11);
   const char nearCr[] = {'\r', '\r', '\n', '\x0c', '\x0e', '\x8d', '\0', '\xff'};
