@@ -15,7 +15,7 @@ build_arg=${1:-build/windows}
 case "$build_arg" in /*) build=$build_arg ;; *) build=$root/$build_arg ;; esac
 shift || true
 scenarios=("$@")
-[ ${#scenarios[@]} -eq 0 ] && scenarios=(platform standin mainwindow firstrun locate)
+[ ${#scenarios[@]} -eq 0 ] && scenarios=(platform standin mainwindow mainwindow-hidpi firstrun locate)
 
 driver=$build/tests/e2e/tbdriver.exe
 program=$build/Tallowbridge.exe
@@ -48,7 +48,9 @@ unset WAYLAND_DISPLAY
 
 xvfb_pid=
 work=$root/build/e2e-work
+dpi_changed=
 cleanup() {
+  [ -n "$dpi_changed" ] && set_dpi 96
   wineserver -k >/dev/null 2>&1
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   [ -n "${watch_pid:-}" ] && kill "$watch_pid" 2>/dev/null
@@ -86,6 +88,12 @@ if [ ! -f "$fonts/tahoma.ttf" ] && [ -d /usr/share/wine/fonts ]; then
   cp /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null
 fi
 
+set_dpi() {
+  dpi_changed=$([ "$1" != 96 ] && echo yes)
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1   # programs started afterwards see the new value
+}
+
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
 # The driver asks for a screenshot by writing its name into shot-ready in its
@@ -114,13 +122,17 @@ for scenario in "${scenarios[@]}"; do
   watch_shots &
   watch_pid=$!
   echo "e2e: scenario $scenario"
+  # The -hidpi variants run the same scenario on a 144-DPI screen.
+  driver_scenario=${scenario%-hidpi}
+  if [ "$driver_scenario" != "$scenario" ]; then set_dpi 144; fi
   if [ "$scenario" = platform ]; then
     timeout 300 wine "$build/tests/e2e/tbplatform.exe" "$(winpath "$renderer")" "$(winpath "$work")" </dev/null
   else
-    timeout 300 wine "$driver" "$scenario" "$(winpath "$program")" "$(winpath "$renderer")" \
+    timeout 300 wine "$driver" "$driver_scenario" "$(winpath "$program")" "$(winpath "$renderer")" \
       "$(winpath "$work")" </dev/null
   fi
   rc=$?
+  if [ "$driver_scenario" != "$scenario" ]; then set_dpi 96; fi
   kill "$watch_pid" 2>/dev/null; wait "$watch_pid" 2>/dev/null; watch_pid=
   if [ $rc -ne 0 ]; then
     echo "e2e: scenario $scenario FAILED (exit code $rc)"
