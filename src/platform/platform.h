@@ -195,6 +195,11 @@ std::int64_t FileRead(FileHandle file, void* buffer, std::int64_t bytes);
 std::int64_t FileWrite(FileHandle file, const void* buffer, std::int64_t bytes);
 std::int64_t FileLength(FileHandle file);
 bool FileClose(FileHandle file);   // false when buffered data could not be written
+// The first length bytes of an open file, mapped into memory for reading
+// without copying; nullptr when the file cannot be mapped. The view stays
+// valid until UnmapFileView, even after the file is closed.
+const char* MapFileView(FileHandle file, std::int64_t length);
+void UnmapFileView(const char* view, std::int64_t length);
 
 // Size in bytes; -1 when there is no such file; -2 for a directory.
 std::int64_t QueryFileSize(const std::string& path);

@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "platform/platform.h"
@@ -12,16 +11,13 @@
 namespace {
 
 struct LineReaderState {
-  std::unique_ptr<char[]> storage;
+  const char* view = nullptr;        // the content, mapped
+  std::int64_t viewLength = 0;
   std::string_view content;
   std::vector<std::size_t> crPositions;   // offset of every CR, in order
 };
 
 LineReaderState reader;
-
-// Read in pieces that stay in the processor's cache while their CRs are
-// indexed, so the file is walked through memory only once.
-constexpr std::int64_t kReadPiece = 256 * 1024;
 
 void BeepOpenFailed() {
   pf::SoundBeep(400, 300);
@@ -41,37 +37,28 @@ void IndexCarriageReturns(const char* text, std::size_t from, std::size_t to, st
   }
 }
 
+// Maps the whole file into memory and indexes it in one pass: no copy of
+// the content is made, so a large scene is read at the speed of the
+// system's file cache.
+bool MapFile(pf::FileHandle file, std::int64_t length) {
+  reader.view = pf::MapFileView(file, length);
+  if (reader.view == nullptr) return false;
+  reader.viewLength = length;
+  auto size = static_cast<std::size_t>(length);
+  reader.crPositions.reserve(std::max<std::size_t>(32768, size / 10));
+  IndexCarriageReturns(reader.view, 0, size, reader.crPositions);
+  reader.content = std::string_view(reader.view, size);
+  return reader.crPositions.size() <= static_cast<std::size_t>(INT_MAX);
+}
+
 // Loads the whole file and indexes it; false on any failure or an empty file.
 bool LoadFile(const std::string& path) {
   // Reading needs no write access: a write-protected scene is still a scene.
   pf::FileHandle file = pf::FileOpen(path, pf::FileMode::ReadShared);
   if (file == 0) return false;
   std::int64_t length = pf::FileLength(file);
-  std::int64_t done = 0;
-  bool ok = length > 0;
-  if (ok) {
-    auto size = static_cast<std::size_t>(length);
-    reader.storage = std::make_unique_for_overwrite<char[]>(size);
-    // Room for a line every ten bytes, so the index of a scene seldom has to
-    // move. Only the part that is filled takes up memory.
-    reader.crPositions.reserve(std::max<std::size_t>(32768, size / 10));
-    while (done < length) {
-      std::int64_t want = std::min(kReadPiece, length - done);
-      std::int64_t got = pf::FileRead(file, reader.storage.get() + done, want);
-      if (got < 0) {
-        ok = false;
-        break;
-      }
-      if (got == 0) break;   // the file shrank meanwhile: keep what is there
-      IndexCarriageReturns(reader.storage.get(), static_cast<std::size_t>(done),
-                           static_cast<std::size_t>(done + got), reader.crPositions);
-      done += got;
-    }
-    // Lines are numbered by int: a file with more line ends cannot be read.
-    ok = ok && done > 0 && reader.crPositions.size() <= static_cast<std::size_t>(INT_MAX);
-  }
+  bool ok = length > 0 && MapFile(file, length);
   pf::FileClose(file);
-  if (ok) reader.content = std::string_view(reader.storage.get(), static_cast<std::size_t>(done));
   return ok;
 }
 
@@ -125,6 +112,8 @@ std::string_view LineReaderTail() {
 
 void LineReaderClose() {
   reader.content = {};
-  reader.storage.reset();
+  pf::UnmapFileView(reader.view, reader.viewLength);
+  reader.view = nullptr;
+  reader.viewLength = 0;
   std::vector<std::size_t>().swap(reader.crPositions);
 }

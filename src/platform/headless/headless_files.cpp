@@ -1,5 +1,6 @@
 // Real files below the test's drive folders, with faults a test can ask for.
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -108,6 +109,17 @@ bool FileClose(FileHandle file) {
   bool ok = ::close(it->second.fd) == 0;
   Files().erase(it);
   return ok;
+}
+
+const char* MapFileView(FileHandle file, std::int64_t length) {
+  auto it = Files().find(file);
+  if (it == Files().end() || length <= 0) return nullptr;
+  void* view = ::mmap(nullptr, static_cast<size_t>(length), PROT_READ, MAP_PRIVATE | MAP_POPULATE, it->second.fd, 0);
+  return view == MAP_FAILED ? nullptr : static_cast<const char*>(view);
+}
+
+void UnmapFileView(const char* view, std::int64_t length) {
+  if (view) ::munmap(const_cast<char*>(view), static_cast<size_t>(length));
 }
 
 std::int64_t QueryFileSize(const std::string& path) {

@@ -91,6 +91,20 @@ std::int64_t FileLength(FileHandle file) {
 
 bool FileClose(FileHandle file) { return file && CloseHandle(ToHandle(file)); }
 
+// The view keeps the mapping object and the file alive on its own.
+const char* MapFileView(FileHandle file, std::int64_t length) {
+  if (!file || length <= 0) return nullptr;
+  HANDLE mapping = CreateFileMappingA(ToHandle(file), nullptr, PAGE_READONLY, 0, 0, nullptr);
+  if (!mapping) return nullptr;
+  void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(length));
+  CloseHandle(mapping);
+  return static_cast<const char*>(view);
+}
+
+void UnmapFileView(const char* view, std::int64_t) {
+  if (view) UnmapViewOfFile(view);
+}
+
 std::int64_t QueryFileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!GetFileAttributesExA(win32::ResolvePath(path).c_str(), GetFileExInfoStandard, &data)) return -1;
