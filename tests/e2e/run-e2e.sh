@@ -4,9 +4,11 @@
 #
 #   tests/e2e/run-e2e.sh [windows-build-dir] [scenario...]
 #
-# Scenarios default to all of them. TB_SHOT=path.png takes screenshots of the
-# screen where a scenario offers them (the main window freshly shown, the
-# first-run settings window beside it as path-settings.png).
+# Scenarios default to the list below (tests/e2e/README.md tells them all;
+# render, renderfail and rendercrash join it once the queue can render).
+# TB_SHOT=path.png takes screenshots of the screen where a scenario offers
+# them: the main window freshly shown as path.png, the others beside it
+# (path-settings.png, path-settings-user.png, path-wide.png).
 # The Wine prefix lives in build/wineprefix and is reused between runs.
 set -uo pipefail
 
