@@ -105,6 +105,7 @@ watch_shots() {
   while true; do
     if [ -e "$work/shot-ready" ]; then
       name=$(cat "$work/shot-ready")
+      case "$scenario" in *-hidpi) name=$name-hidpi ;; esac
       rm -f "$work/shot-ready"
       if [ -n "${TB_SHOT:-}" ]; then
         shot=$TB_SHOT
