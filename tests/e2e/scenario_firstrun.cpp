@@ -124,6 +124,16 @@ void CheckTabOrder(HWND settings) {
   Check(order == "41 42 45 46 40", "Tab order on the Required Settings page", order);
 }
 
+// The settings file a first run writes: every setting at its default, no
+// renderer known, the window position as the main window was created.
+std::string DefaultSettingsFile(int x, int y) {
+  return "[Required Settings]\r\nLWSN.EXE Location = \r\nContent Directory = \r\n;\r\n"
+         "[Program Settings]\r\nWindowX = " + std::to_string(x) + "\r\nWindowY = " + std::to_string(y) +
+         "\r\nTimeout = 10\r\nLoad last project upon startup = NO\r\n"
+         "Continue rendering upon startup = NO\r\nConfirm overwrite scene file (if changed) = NO\r\n"
+         "Detect mouse inactivity = NO\r\nLast Saved Project = \r\nLast Scene Directory = \r\n";
+}
+
 }  // namespace
 
 int ScenarioFirstRun(const Setup& setup) {
@@ -139,8 +149,10 @@ int ScenarioFirstRun(const Setup& setup) {
     return 1;
   }
   Check(FindTop(program, "Tallowbridge v1.1") == nullptr, "main window stays hidden");
-  Check(GetFileAttributesA(Join(programDir, "Tallowbridge.ini").c_str()) != INVALID_FILE_ATTRIBUTES,
-        "settings file written with the defaults");
+  const std::string iniPath = Join(programDir, "Tallowbridge.ini");
+  const std::string written = ReadFile(iniPath);
+  Check(written == DefaultSettingsFile(150, 150), "settings file written at once with exactly the defaults",
+        written);
   CheckWindowControls(settings);
   CheckPage(settings, 0);
   OfferScreenshot(setup, "settings");
@@ -158,7 +170,9 @@ int ScenarioFirstRun(const Setup& setup) {
       },
       10000);
   Check(ended, "Cancel ends the program");
+  Check(ended && program.exitCode() == 0, "with exit code 0", std::to_string(program.exitCode()));
   Check(!mainShown, "the main window never showed");
+  Check(ReadFile(iniPath) == written, "Cancel leaves the settings file as it was written");
   program.kill();
   return Failures() == 0 ? 0 : 1;
 }
@@ -201,27 +215,42 @@ int ScenarioLocateRenderer(const Setup& setup) {
         Text(GetDlgItem(settings, 42)));
   Check(Text(GetDlgItem(settings, 41)) == lightwave + "\\", "the content directory is LightWave's folder",
         Text(GetDlgItem(settings, 41)));
+  const std::string iniPath = Join(programDir, "Tallowbridge.ini");
   Click(ok);
   HWND main = nullptr;
   WaitFor([&] { return (main = FindTop(program, "Tallowbridge v1.1")) != nullptr; }, 10000);
   if (Check(main != nullptr, "OK opens the main window")) {
     Check(FindTop(program, kSettingsTitle) == nullptr, "the settings window is gone");
+    const std::string saved = ReadFile(iniPath);
+    Check(saved.find("LWSN.EXE Location = " + renderer + "\r\nContent Directory = " + lightwave + "\\\r\n") !=
+              std::string::npos,
+          "OK rewrites the settings file with both paths", saved);
     HWND refresh = GetDlgItem(main, 97);
     Check(refresh && (GetWindowLongA(refresh, GWL_STYLE) & WS_VISIBLE) != 0,
           "a build-690 renderer keeps Refresh Log visible");
+    // Move the window by its frame as a user would; quitting must store
+    // where its inner area now is.
+    RECT frame{};
+    GetWindowRect(main, &frame);
+    SetWindowPos(main, nullptr, frame.left + 37, frame.top + 23, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    POINT inner{0, 0};
+    WaitFor([&] {
+      POINT p{0, 0};
+      ClientToScreen(main, &p);
+      inner = p;
+      return p.x != 150 || p.y != 150;
+    }, 5000);
     PostMessageA(main, WM_CLOSE, 0, 0);
     if (HWND box = WaitForDialog(program, "Question")) Answer(box, IDYES);
     Check(program.waitExit(10000), "the program ends after Yes");
+    const std::string quit = ReadFile(iniPath);
+    Check(quit.find("WindowX = " + std::to_string(inner.x) + "\r\nWindowY = " + std::to_string(inner.y) + "\r\n") !=
+              std::string::npos,
+          "quitting writes the window's new position " + std::to_string(inner.x) + "," + std::to_string(inner.y),
+          quit);
+    Check(quit.find("LWSN.EXE Location = " + renderer + "\r\n") != std::string::npos,
+          "the settings file keeps the renderer path");
   }
-  std::string ini;
-  if (std::FILE* f = std::fopen(Join(programDir, "Tallowbridge.ini").c_str(), "rb")) {
-    char buffer[4096];
-    size_t n = std::fread(buffer, 1, sizeof buffer, f);
-    ini.assign(buffer, n);
-    std::fclose(f);
-  }
-  Check(ini.find("LWSN.EXE Location = " + renderer + "\r\n") != std::string::npos,
-        "the settings file keeps the renderer path");
   program.kill();
   return Failures() == 0 ? 0 : 1;
 }
