@@ -119,7 +119,8 @@ void CheckTabOrder(HWND settings) {
     HWND before = FocusOf(settings);
     PostMessageA(before, WM_KEYDOWN, VK_TAB, 0);
     WaitFor([&] { return FocusOf(settings) != before; }, 1000);
-    order += (order.empty() ? "" : " ") + std::to_string(GetDlgCtrlID(FocusOf(settings)));
+    if (!order.empty()) order += ' ';
+    order += std::to_string(GetDlgCtrlID(FocusOf(settings)));
   }
   Check(order == "41 42 45 46 40", "Tab order on the Required Settings page", order);
 }
