@@ -295,34 +295,34 @@ void SetWindowInnerSize(int window, int innerWidth, int innerHeight) {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-int WindowInnerWidth(int window) {
-  HWND hwnd = win32::WindowHandle(window);
-  if (!hwnd) return 0;
+namespace {
+
+// The inner size in physical pixels; a minimised window reports the size it
+// will have again when restored.
+SIZE InnerSizeOf(HWND hwnd) {
   if (IsIconic(hwnd)) {
     WINDOWPLACEMENT wp{};
     wp.length = sizeof wp;
     GetWindowPlacement(hwnd, &wp);
     RECT frame = FrameOf(hwnd, 0, 0);
-    return Logical(wp.rcNormalPosition.right - wp.rcNormalPosition.left - (frame.right - frame.left));
+    return {wp.rcNormalPosition.right - wp.rcNormalPosition.left - (frame.right - frame.left),
+            wp.rcNormalPosition.bottom - wp.rcNormalPosition.top - (frame.bottom - frame.top)};
   }
   RECT r{};
   GetClientRect(hwnd, &r);
-  return Logical(r.right);
+  return {r.right, r.bottom};
+}
+
+}  // namespace
+
+int WindowInnerWidth(int window) {
+  HWND hwnd = win32::WindowHandle(window);
+  return hwnd ? Logical(InnerSizeOf(hwnd).cx) : 0;
 }
 
 int WindowInnerHeight(int window) {
   HWND hwnd = win32::WindowHandle(window);
-  if (!hwnd) return 0;
-  if (IsIconic(hwnd)) {
-    WINDOWPLACEMENT wp{};
-    wp.length = sizeof wp;
-    GetWindowPlacement(hwnd, &wp);
-    RECT frame = FrameOf(hwnd, 0, 0);
-    return Logical(wp.rcNormalPosition.bottom - wp.rcNormalPosition.top - (frame.bottom - frame.top));
-  }
-  RECT r{};
-  GetClientRect(hwnd, &r);
-  return Logical(r.bottom);
+  return hwnd ? Logical(InnerSizeOf(hwnd).cy) : 0;
 }
 
 void SetWindowTopmost(int window, bool topmost) {
