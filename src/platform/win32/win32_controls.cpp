@@ -203,52 +203,52 @@ bool HasItems(pf::ControlKind kind) {
 
 namespace pf {
 
-bool CreateControl(int window, const ControlSpec& spec) {
+bool CreateControl(int window, const ControlSpec& layout) {
   HWND parent = win32::WindowHandle(window);
   if (!parent) return false;
-  if (auto* old = Control(spec.id)) {
+  if (auto* old = Control(layout.id)) {
     win32::ForgetControl(*old);
     DestroyWindow(old->hwnd);
-    S().controls.erase(spec.id);
+    S().controls.erase(layout.id);
   }
-  ClassAndStyle cls = ClassFor(window, spec.kind);
-  bool onPage = spec.tabPanel >= 0;
-  int height = spec.height;
+  ClassAndStyle cls = ClassFor(window, layout.kind);
+  bool onPage = layout.tabPanel >= 0;
+  int height = layout.height;
   // A drop-down list's height includes its opened list.
-  if (spec.kind == ControlKind::DropDownList) height = std::max(height, 160);
-  HWND hwnd = CreateWindowExA(cls.exStyle, cls.className, spec.text ? spec.text : "",
-                              WS_CHILD | (onPage ? 0 : WS_VISIBLE) | cls.style, Px(spec.x), Px(spec.y),
-                              Px(spec.x + spec.width) - Px(spec.x), Px(spec.y + height) - Px(spec.y), parent,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), S().instance,
+  if (layout.kind == ControlKind::DropDownList) height = std::max(height, 160);
+  HWND hwnd = CreateWindowExA(cls.exStyle, cls.className, layout.text ? layout.text : "",
+                              WS_CHILD | (onPage ? 0 : WS_VISIBLE) | cls.style, Px(layout.x), Px(layout.y),
+                              Px(layout.x + layout.width) - Px(layout.x), Px(layout.y + height) - Px(layout.y), parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), S().instance,
                               nullptr);
   if (!hwnd) return false;
-  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::Font(spec.font)), FALSE);
-  if (spec.kind == ControlKind::EditField || spec.kind == ControlKind::ReadOnlyField)
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::Font(layout.font)), FALSE);
+  if (layout.kind == ControlKind::EditField || layout.kind == ControlKind::ReadOnlyField)
     SendMessageA(hwnd, EM_LIMITTEXT, 0, 0);   // no length limit
-  if (spec.kind == ControlKind::RichText) SendMessageA(hwnd, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+  if (layout.kind == ControlKind::RichText) SendMessageA(hwnd, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
 
   ControlRecord c;
   c.hwnd = hwnd;
   c.window = window;
-  c.kind = spec.kind;
-  c.x = spec.x;
-  c.y = spec.y;
-  c.width = spec.width;
-  c.height = spec.height;
-  c.tabPanel = spec.tabPanel;
-  c.tabIndex = spec.tabIndex;
-  S().controls[spec.id] = c;
-  S().lastCreated[window] = spec.kind;
-  if (spec.tooltip && *spec.tooltip) ApplyTooltip(c, spec.tooltip);
+  c.kind = layout.kind;
+  c.x = layout.x;
+  c.y = layout.y;
+  c.width = layout.width;
+  c.height = layout.height;
+  c.tabPanel = layout.tabPanel;
+  c.tabIndex = layout.tabIndex;
+  S().controls[layout.id] = c;
+  S().lastCreated[window] = layout.kind;
+  if (layout.tooltip && *layout.tooltip) ApplyTooltip(c, layout.tooltip);
   if (onPage) {
     // Page controls go just above the tab control in the window's order, so
     // that the tab control (clipping its siblings) does not paint over them,
     // while the pages keep their creation order for the Tab key.
-    if (auto* panel = Control(spec.tabPanel)) {
+    if (auto* panel = Control(layout.tabPanel)) {
       HWND above = GetWindow(panel->hwnd, GW_HWNDPREV);
       SetWindowPos(hwnd, above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    win32::LayoutTabPages(spec.tabPanel);
+    win32::LayoutTabPages(layout.tabPanel);
   }
   return true;
 }
