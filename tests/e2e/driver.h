@@ -59,6 +59,8 @@ HWND StartMainWindow(const Installed& installed, const Setup& setup, Program& pr
 // Answers the quit question with Yes and waits for the end.
 bool QuitWithYes(const Program& program, HWND main);
 std::string ReadFile(const std::string& path);
+// The control with the keyboard focus in window's thread (another process).
+HWND FocusOf(HWND window);
 
 // ---- windows --------------------------------------------------------------
 // A visible top-level window of the process with this title (and class, if

@@ -153,6 +153,13 @@ bool QuitWithYes(const Program& program, HWND main) {
   return program.waitExit(10000);
 }
 
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
 std::string ReadFile(const std::string& path) {
   std::string out;
   if (std::FILE* f = std::fopen(path.c_str(), "rb")) {

@@ -97,13 +97,6 @@ void SwitchToSecondPage(const Program& program, HWND settings) {
   WaitFor([&] { return IsWindowVisible(GetDlgItem(settings, 47)) != 0; }, 3000);
 }
 
-HWND FocusOf(HWND window) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-  return info.hwndFocus;
-}
-
 // The Tab key walks the page in creation order: Cancel, the page's fields
 // and buttons, then the tab strip.
 void CheckTabOrder(HWND settings) {

@@ -170,13 +170,6 @@ void CheckSettingsFromMain(const Program& program, HWND main) {
   Check(WaitFor([&] { return GetForegroundWindow() == main; }, 3000), "the main window is active again");
 }
 
-HWND FocusOf(HWND window) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-  return info.hwndFocus;
-}
-
 // Tab moves the keyboard focus to the next usable control in creation order:
 // from Add Scene (2) past the disabled 3 to 7 on to the queue list (8).
 void CheckTabKey(HWND main) {
