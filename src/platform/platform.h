@@ -5,8 +5,10 @@
 // Windows, controls, images, menus and timers are addressed by the program's
 // own fixed numbers; on Win32 a control's number is its control ID. Control
 // numbers are unique across all windows. Sizes and positions are logical
-// pixels at 96 DPI. A window's position is the screen position of its inner
-// (client) area. Texts are 8-bit strings in the ANSI code page.
+// pixels at 96 DPI. A window is opened with its inner (client) area at the
+// given screen position; afterwards its position is that of its frame's
+// top-left corner, as the settings and project files store it. Texts are
+// 8-bit strings in the ANSI code page.
 //
 // Names avoid those that <windows.h> defines as macros (MessageBox,
 // DeleteFile, CreateDirectory, ...), since the Win32 backend includes both.
@@ -42,6 +44,7 @@ enum WindowFlag {
   kWindowHidden = 8,
 };
 
+// x, y: the inner area's screen position.
 bool OpenWindowAt(int window, int x, int y, int innerWidth, int innerHeight,
                   const std::string& title, int flags);
 void CloseWindowNumber(int window);
@@ -49,9 +52,11 @@ bool WindowExists(int window);
 void SetWindowVisible(int window, bool visible);
 bool IsWindowVisible(int window);
 bool IsWindowMinimised(int window);
-void PlaceWindow(int window, int x, int y);              // inner area to x, y
-int WindowX(int window);
+void PlaceWindow(int window, int x, int y);              // frame corner to x, y
+int WindowX(int window);                                 // frame corner
 int WindowY(int window);
+int WindowInnerX(int window);                            // inner area's corner
+int WindowInnerY(int window);
 void SetWindowInnerSize(int window, int innerWidth, int innerHeight);
 int WindowInnerWidth(int window);
 int WindowInnerHeight(int window);

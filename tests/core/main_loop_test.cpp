@@ -117,7 +117,7 @@ TEST_F(MainLoopTest, QuittingWhileRenderingTerminatesTheRenderer) {
 TEST_F(MainLoopTest, MinimisingHidesTheWindowAtTheNextEvent) {
   headless::OnEventsDrained([] {
     headless::Minimise(kMainWindow);
-    headless::PushGadget(kQueueFrame);   // any event will do
+    headless::PushTimer();   // any event will do
     headless::OnEventsDrained(nullptr);
     return true;
   });
@@ -128,7 +128,7 @@ TEST_F(MainLoopTest, MinimisingHidesTheWindowAtTheNextEvent) {
 TEST_F(MainLoopTest, TrayLeftClickBringsTheHiddenWindowToTheFront) {
   headless::OnEventsDrained([] {
     headless::Minimise(kMainWindow);
-    headless::PushGadget(kQueueFrame);
+    headless::PushTimer();
     headless::PushTray(0);
     headless::OnEventsDrained(nullptr);
     return true;

@@ -145,7 +145,13 @@ int ScenarioFirstRun(const Setup& setup) {
   Check(FindTop(program, "Tallowbridge v1.1") == nullptr, "main window stays hidden");
   const std::string iniPath = Join(programDir, "Tallowbridge.ini");
   const std::string written = ReadFile(iniPath);
-  Check(written == DefaultSettingsFile(150, 150), "settings file written at once with exactly the defaults",
+  // The main window is created with its inner area at 150, 150; the file
+  // stores where its frame's corner is then.
+  RECT frame{150, 150, 150 + 294, 150 + 451};
+  AdjustWindowRectEx(&frame, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, FALSE, 0);
+  Check(written == DefaultSettingsFile(frame.left, frame.top),
+        "settings file written at once with exactly the defaults, frame at " + std::to_string(frame.left) + "," +
+            std::to_string(frame.top),
         written);
   CheckWindowControls(settings);
   CheckPage(settings, 0);
@@ -223,16 +229,17 @@ int ScenarioLocateRenderer(const Setup& setup) {
     Check(refresh && (GetWindowLongA(refresh, GWL_STYLE) & WS_VISIBLE) != 0,
           "a build-690 renderer keeps Refresh Log visible");
     // Move the window by its frame as a user would; quitting must store
-    // where its inner area now is.
+    // where its frame's corner now is.
     RECT frame{};
     GetWindowRect(main, &frame);
+    const POINT before{frame.left, frame.top};
     SetWindowPos(main, nullptr, frame.left + 37, frame.top + 23, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     POINT inner{0, 0};
     WaitFor([&] {
-      POINT p{0, 0};
-      ClientToScreen(main, &p);
-      inner = p;
-      return p.x != 150 || p.y != 150;
+      RECT now{};
+      GetWindowRect(main, &now);
+      inner = {now.left, now.top};
+      return inner.x != before.x || inner.y != before.y;
     }, 5000);
     PostMessageA(main, WM_CLOSE, 0, 0);
     if (HWND box = WaitForDialog(program, "Question")) Answer(box, IDYES);

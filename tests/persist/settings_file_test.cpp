@@ -32,6 +32,7 @@ class SettingsFileTest : public HeadlessTest {
   void SetUp() override {
     HeadlessTest::SetUp();
     pf::OpenWindowAt(0, 233, 177, 294, 451, "Tallowbridge v1.1", pf::kWindowHidden);
+    pf::PlaceWindow(0, 233, 177);   // the files store the frame's corner
   }
   // Every field set away from its start-up value.
   static void FillEverySetting() {

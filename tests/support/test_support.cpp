@@ -34,6 +34,8 @@ void HeadlessTest::SetUp() {
   root_ = mkdtemp(pattern.data()) ? pattern : std::string();
   ASSERT_FALSE(root_.empty());
   headless::Reset(root_);
+  // A test that clicks what no user could reach has a fault of its own.
+  headless::OnUnreachableEvent([](const std::string& why) { ADD_FAILURE() << "headless: " << why; });
   ResetProgramState();
 }
 

@@ -17,6 +17,7 @@ using headless::PushGadget;
 const std::string kIni = "C:\\Tallowbridge\\Tallowbridge.ini";
 const std::string kRenderer = "C:\\LW\\Programs\\lwsn.exe";
 constexpr int kRefreshLogButton = 97;
+constexpr int kStartButton = 20;
 
 std::string NewBuildRenderer() {
   std::string version = "$VER: LWSN";
@@ -35,10 +36,17 @@ class SettingsWindowTest : public HeadlessTest {
     pf::OpenWindowAt(0, 300, 200, 294, 451, g.programTitle, pf::kWindowSystemMenu);
     pf::CreateControl(0, {kRefreshLogButton, pf::ControlKind::Button, 508, 424, 87, 22, "Refresh Log", "",
                           pf::kFontRegular});
+    pf::CreateControl(0, {kStartButton, pf::ControlKind::Button, 194, 100, 89, 22, "Start Queue!", "",
+                          pf::kFontBold});
+  }
+  // Creates the window shown, as the program opens it for the user.
+  static void CreateShown() {
+    CreateSettingsWindow(g.settingsWindowTitle);
+    pf::SetWindowVisible(kSettingsWindow, true);
   }
   // Creates the window and runs its loop over the events pushed so far.
   static void Run() {
-    CreateSettingsWindow(g.settingsWindowTitle);
+    CreateShown();
     RunSettingsWindow();
   }
   static std::string Text(int control) { return Control(control)->text; }
@@ -48,8 +56,8 @@ TEST_F(SettingsWindowTest, LayoutOfWindowAndControls) {
   CreateSettingsWindow("Settings - Tallowbridge v1.1");
   EXPECT_EQ(pf::WindowTitle(kSettingsWindow), "Settings - Tallowbridge v1.1");
   EXPECT_FALSE(pf::IsWindowVisible(kSettingsWindow));
-  EXPECT_EQ(pf::WindowX(kSettingsWindow), 150);
-  EXPECT_EQ(pf::WindowY(kSettingsWindow), 150);
+  EXPECT_EQ(pf::WindowInnerX(kSettingsWindow), 150);
+  EXPECT_EQ(pf::WindowInnerY(kSettingsWindow), 150);
   EXPECT_EQ(pf::WindowInnerWidth(kSettingsWindow), 295);
   EXPECT_EQ(pf::WindowInnerHeight(kSettingsWindow), 162);
 
@@ -98,7 +106,7 @@ TEST_F(SettingsWindowTest, LayoutOfWindowAndControls) {
 }
 
 TEST_F(SettingsWindowTest, FillShowsTheSettings) {
-  CreateSettingsWindow(g.settingsWindowTitle);
+  CreateShown();
   g.settings.idleTimeout = 30;
   FillSettingsWindow();
   EXPECT_EQ(Text(kLwsnPathField), "Required...");
@@ -142,7 +150,7 @@ TEST_F(SettingsWindowTest, OtherEventsAreDroppedUntilOk) {
   headless::PushTray(1);
   headless::PushClose(0);
   headless::PushClose(kSettingsWindow);
-  PushGadget(20);  // a main-window button
+  PushGadget(kStartButton);  // a main-window button
   PushGadget(kSettingsOkButton);
   headless::PushTimer(1, 0);
   Run();
@@ -154,6 +162,7 @@ TEST_F(SettingsWindowTest, OtherEventsAreDroppedUntilOk) {
 TEST_F(SettingsWindowTest, ChecksAndTimeoutChangeTheSettings) {
   g.settings.loadLastProject = 1;
   g.settings.continueRendering = 1;
+  headless::PushListSelect(kSettingsTabs, 1);   // the "User Settings" page
   PushGadget(kLoadLastProjectCheck);  // off: continuing goes off too
   Run();
   EXPECT_EQ(g.settings.loadLastProject, 0);
@@ -161,6 +170,7 @@ TEST_F(SettingsWindowTest, ChecksAndTimeoutChangeTheSettings) {
   EXPECT_EQ(Control(kContinueRenderingCheck)->state, 0);
   EXPECT_FALSE(Control(kContinueRenderingCheck)->enabled);
 
+  headless::PushListSelect(kSettingsTabs, 1);
   PushGadget(kLoadLastProjectCheck);
   RunSettingsWindow();
   EXPECT_EQ(g.settings.loadLastProject, 1);
@@ -188,10 +198,11 @@ TEST_F(SettingsWindowTest, ChecksAndTimeoutChangeTheSettings) {
 
 TEST_F(SettingsWindowTest, OkWritesTheChosenTimeout) {
   g.settings.rendererPath = kRenderer;
-  CreateSettingsWindow(g.settingsWindowTitle);
+  CreateShown();
   headless::OnEventsDrained([] {
-    headless::SetState(kTimeoutCombo, 3);
-    PushGadget(kTimeoutCombo);
+    headless::PushListSelect(kSettingsTabs, 1);
+    PushGadget(kMouseInactivityCheck);   // the list is usable only with detection on
+    headless::PushListSelect(kTimeoutCombo, 3);
     PushGadget(kSettingsOkButton);
     headless::OnEventsDrained(nullptr);
     return true;
@@ -202,7 +213,7 @@ TEST_F(SettingsWindowTest, OkWritesTheChosenTimeout) {
 }
 
 TEST_F(SettingsWindowTest, TypedPathsAreTakenButThePlaceholderNever) {
-  CreateSettingsWindow(g.settingsWindowTitle);
+  CreateShown();
   headless::OnEventsDrained([] {
     // Events of the fields while they show the placeholder.
     PushGadget(kLwsnPathField);
@@ -245,12 +256,13 @@ TEST_F(SettingsWindowTest, CancelRestoresTheFileWithoutReloadingTheProject) {
   LoadSettings();
   g.currentProjectPath = "C:\\current.tbp";
   const std::string before = ReadWinFile(kIni);
-  CreateSettingsWindow(g.settingsWindowTitle);
+  CreateShown();
   headless::OnEventsDrained([] {
     headless::SetText(kLwsnPathField, "C:\\elsewhere\\lwsn.exe");
     PushGadget(kLwsnPathField);
-    headless::SetState(kTimeoutCombo, 6);
-    PushGadget(kTimeoutCombo);
+    headless::PushListSelect(kSettingsTabs, 1);
+    PushGadget(kMouseInactivityCheck);
+    headless::PushListSelect(kTimeoutCombo, 6);
     PushGadget(kConfirmOverwriteCheck);
     PushGadget(kSettingsCancelButton);
     headless::OnEventsDrained(nullptr);
@@ -268,7 +280,7 @@ TEST_F(SettingsWindowTest, CancelRestoresTheFileWithoutReloadingTheProject) {
 TEST_F(SettingsWindowTest, LocatingLwsnSetsPathContentDirectoryAndBuild) {
   WriteWinFile(kRenderer, NewBuildRenderer());
   g.settings.contentDirectory = "C:\\Start\\";
-  CreateSettingsWindow(g.settingsWindowTitle);
+  CreateShown();
   pf::SetControlEnabled(kSettingsOkButton, false);
   headless::QueueFileAnswer(kRenderer);
   PushGadget(kLocateLwsnButton);
@@ -296,7 +308,7 @@ TEST_F(SettingsWindowTest, LocatingLwsnSetsPathContentDirectoryAndBuild) {
 TEST_F(SettingsWindowTest, RendererNameIsTestedWithoutCase) {
   WriteWinFile("C:\\Tools\\LWSN.EXE", NewBuildRenderer());
   g.settings.contentDirectory = "C:\\keep\\";
-  CreateSettingsWindow(g.settingsWindowTitle);
+  CreateShown();
   headless::QueueFileAnswer("C:\\Tools\\LWSN.EXE");
   LocateRenderer();
   EXPECT_EQ(g.settings.rendererPath, "C:\\Tools\\LWSN.EXE");
@@ -305,7 +317,7 @@ TEST_F(SettingsWindowTest, RendererNameIsTestedWithoutCase) {
 }
 
 TEST_F(SettingsWindowTest, LocateRefusesNothingOrAnotherFileWhileNoRendererIsKnown) {
-  CreateSettingsWindow(g.settingsWindowTitle);
+  CreateShown();
   pf::SetControlEnabled(kSettingsOkButton, false);
   LocateRenderer();  // requester cancelled
   headless::QueueFileAnswer("C:\\LW\\Programs\\modeler.exe");
@@ -324,7 +336,7 @@ TEST_F(SettingsWindowTest, KnownRendererSurvivesCancelAndIsReplacedByAnyName) {
   WriteWinFile(kRenderer, NewBuildRenderer());
   g.settings.rendererPath = kRenderer;
   g.settings.contentDirectory = "C:\\LW\\";
-  CreateSettingsWindow(g.settingsWindowTitle);
+  CreateShown();
   LocateRenderer();  // cancelled
   EXPECT_EQ(g.settings.rendererPath, kRenderer);
   EXPECT_TRUE(Messages().empty());
@@ -339,7 +351,7 @@ TEST_F(SettingsWindowTest, KnownRendererSurvivesCancelAndIsReplacedByAnyName) {
 }
 
 TEST_F(SettingsWindowTest, LocatingTheContentDirectory) {
-  CreateSettingsWindow(g.settingsWindowTitle);
+  CreateShown();
   LocateContentDirectory();  // cancelled with none known
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0].title, "Error!");
@@ -362,8 +374,9 @@ TEST_F(SettingsWindowTest, OpenedFromTheMainWindow) {
   headless::OnEventsDrained([] {
     EXPECT_TRUE(pf::IsWindowVisible(kSettingsWindow));
     EXPECT_TRUE(headless::IsTopmost(kSettingsWindow));
-    EXPECT_EQ(pf::WindowX(kSettingsWindow), 320);
-    EXPECT_EQ(pf::WindowY(kSettingsWindow), 220);
+    // 20 pixels right of and below the main window's frame corner.
+    EXPECT_EQ(pf::WindowX(kSettingsWindow), pf::WindowX(0) + 20);
+    EXPECT_EQ(pf::WindowY(kSettingsWindow), pf::WindowY(0) + 20);
     PushGadget(kSettingsOkButton);
     headless::OnEventsDrained(nullptr);
     return true;
@@ -384,7 +397,7 @@ TEST_F(SettingsWindowTest, FirstRunCancelEndsWithoutSaving) {
     EXPECT_EQ(pf::WindowX(kSettingsWindow), 300);
     EXPECT_FALSE(Control(kSettingsOkButton)->enabled);
     EXPECT_EQ(Text(kLwsnPathField), "Required...");
-    PushGadget(kSettingsOkButton);  // not usable yet
+    headless::PushListSelect(kSettingsTabs, 1);
     PushGadget(kConfirmOverwriteCheck);
     PushGadget(kSettingsCancelButton);
     headless::OnEventsDrained(nullptr);

@@ -24,10 +24,17 @@ std::string HostPath(const std::string& windowsPath);
 void SetDrives(const std::vector<std::string>& roots);
 
 // ---- events --------------------------------------------------------------
+// A control event is delivered only if a user could reach the control at
+// that moment (it exists, is enabled and visible, inside its shown window's
+// inner area, on the selected tab page); otherwise the unreachable handler
+// hears of it and the event is dropped. The click's effect (a check box
+// toggles, an option button selects) happens on delivery, as on Windows.
 void PushEvent(const pf::Event& event);
-void PushGadget(int control, int type = 0);   // also applies a click's effect:
-                                              // check boxes toggle, option
-                                              // buttons select
+void PushGadget(int control, int type = 0);
+// A click on line `line` of a list: selected on delivery, then the event.
+void PushListSelect(int control, int line, int type = 0);
+// Who hears of an unreachable control event; without one the process aborts.
+void OnUnreachableEvent(std::function<void(const std::string&)> fn);
 void PushClose(int window = 0);
 void PushTimer(int timer = 1, int window = 0);
 void PushTray(int type);
@@ -69,6 +76,10 @@ const std::vector<std::string>& Log();
 void ClearLog();
 
 // ---- windows and controls ------------------------------------------------
+// Every window's frame: the inner area lies this far right of and below the
+// frame's corner.
+constexpr int kFrameLeft = 3;
+constexpr int kFrameTop = 26;
 struct ControlInfo {
   int window = -1;
   pf::ControlKind kind{};

@@ -31,7 +31,14 @@ struct State {
   std::vector<int> creationOrder;
   int focused = 0;
   int activeWindow = 0;
-  std::deque<pf::Event> events;
+  // A pushed event, with the list line a user's click selects on delivery
+  // (-2: the click selects nothing).
+  struct Pushed {
+    pf::Event event;
+    int selectLine = -2;
+  };
+  std::deque<Pushed> events;
+  std::function<void(const std::string&)> unreachable;
   std::function<bool()> drained;
   bool shuttingDown = false;
   std::deque<int> answers;

@@ -83,15 +83,18 @@ bool IsWindowMinimised(int window) {
   return w && w->minimised;
 }
 
+// Positions are kept as the inner area's; the frame lies around it.
 void PlaceWindow(int window, int x, int y) {
   if (auto* w = Win(window)) {
-    w->x = x;
-    w->y = y;
+    w->x = x + headless::kFrameLeft;
+    w->y = y + headless::kFrameTop;
   }
 }
 
-int WindowX(int window) { return Win(window) ? Win(window)->x : 0; }
-int WindowY(int window) { return Win(window) ? Win(window)->y : 0; }
+int WindowX(int window) { return Win(window) ? Win(window)->x - headless::kFrameLeft : 0; }
+int WindowY(int window) { return Win(window) ? Win(window)->y - headless::kFrameTop : 0; }
+int WindowInnerX(int window) { return Win(window) ? Win(window)->x : 0; }
+int WindowInnerY(int window) { return Win(window) ? Win(window)->y : 0; }
 
 void SetWindowInnerSize(int window, int innerWidth, int innerHeight) {
   if (auto* w = Win(window)) {

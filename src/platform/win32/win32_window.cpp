@@ -71,6 +71,19 @@ POINT InnerOrigin(HWND hwnd) {
   return p;
 }
 
+// Screen position of the frame's top-left corner in device pixels.
+POINT FrameOrigin(HWND hwnd) {
+  if (IsIconic(hwnd)) {
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    GetWindowPlacement(hwnd, &wp);
+    return {wp.rcNormalPosition.left, wp.rcNormalPosition.top};
+  }
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  return {r.left, r.top};
+}
+
 void PushControlEvent(int window, int control, int type) {
   pf::Event e;
   e.code = pf::kEventGadget;
@@ -256,33 +269,43 @@ bool IsWindowMinimised(int window) {
   return hwnd && IsIconic(hwnd);
 }
 
+// The frame's corner is what the settings and project files store; a
+// minimised window has the corner it will return to.
 void PlaceWindow(int window, int x, int y) {
   HWND hwnd = win32::WindowHandle(window);
   if (!hwnd) return;
-  RECT frame = FrameOf(hwnd, 0, 0);
   if (IsIconic(hwnd)) {
     WINDOWPLACEMENT wp{};
     wp.length = sizeof wp;
     GetWindowPlacement(hwnd, &wp);
     LONG w = wp.rcNormalPosition.right - wp.rcNormalPosition.left;
     LONG h = wp.rcNormalPosition.bottom - wp.rcNormalPosition.top;
-    wp.rcNormalPosition.left = Px(x) + frame.left;
-    wp.rcNormalPosition.top = Px(y) + frame.top;
+    wp.rcNormalPosition.left = Px(x);
+    wp.rcNormalPosition.top = Px(y);
     wp.rcNormalPosition.right = wp.rcNormalPosition.left + w;
     wp.rcNormalPosition.bottom = wp.rcNormalPosition.top + h;
     SetWindowPlacement(hwnd, &wp);
     return;
   }
-  SetWindowPos(hwnd, nullptr, Px(x) + frame.left, Px(y) + frame.top, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hwnd, nullptr, Px(x), Px(y), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int WindowX(int window) {
   HWND hwnd = win32::WindowHandle(window);
-  return hwnd ? Logical(InnerOrigin(hwnd).x) : 0;
+  return hwnd ? Logical(FrameOrigin(hwnd).x) : 0;
 }
 
 int WindowY(int window) {
+  HWND hwnd = win32::WindowHandle(window);
+  return hwnd ? Logical(FrameOrigin(hwnd).y) : 0;
+}
+
+int WindowInnerX(int window) {
+  HWND hwnd = win32::WindowHandle(window);
+  return hwnd ? Logical(InnerOrigin(hwnd).x) : 0;
+}
+
+int WindowInnerY(int window) {
   HWND hwnd = win32::WindowHandle(window);
   return hwnd ? Logical(InnerOrigin(hwnd).y) : 0;
 }

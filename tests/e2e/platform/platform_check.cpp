@@ -184,11 +184,15 @@ void CheckTrayAndMenu() {
 void CheckWindow() {
   Check(pf::OpenWindowAt(kWindow, 150, 150, 294, 451, kTitle, pf::kWindowSystemMenu | pf::kWindowMinimizeButton),
         "window opened");
-  Check(pf::WindowX(kWindow) == 150 && pf::WindowY(kWindow) == 150, "inner area at 150,150");
+  Check(pf::WindowInnerX(kWindow) == 150 && pf::WindowInnerY(kWindow) == 150, "inner area at 150,150");
+  Check(pf::WindowX(kWindow) < 150 && pf::WindowY(kWindow) < 150, "frame corner above and left of it");
   pf::SetWindowInnerSize(kWindow, 600, 451);
   Check(pf::WindowInnerWidth(kWindow) == 600 && pf::WindowInnerHeight(kWindow) == 451, "widened to 600x451");
   pf::PlaceWindow(kWindow, 200, 120);
-  Check(pf::WindowX(kWindow) == 200 && pf::WindowY(kWindow) == 120, "moved to 200,120");
+  Check(pf::WindowX(kWindow) == 200 && pf::WindowY(kWindow) == 120, "frame moved to 200,120");
+  RECT frame{};
+  GetWindowRect(Window(), &frame);
+  Check(frame.left == 200 && frame.top == 120, "the frame's corner is where it was placed");
   Check(pf::WindowTitle(kWindow) == kTitle, "title");
 }
 
