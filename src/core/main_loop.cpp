@@ -1,7 +1,10 @@
 #include "core/main_loop.h"
 
 #include "core/program_state.h"
+#include "core/scene_queue.h"
 #include "core/startup.h"
+#include "render/output_tools.h"
+#include "render/progress.h"
 #include "ui/main_window.h"
 #include "ui/settings_window.h"
 #include "ui/tray_about.h"
@@ -16,8 +19,41 @@ void SupervisionTick() {
   // Filled in with render supervision.
 }
 
+// The main window's inner width says which way the output view goes.
+void ToggleOutputView() {
+  int width = pf::WindowInnerWidth(kMainWindow);
+  if (width == kNarrowWidth) {
+    SetMainWindowWide(true);
+    RefreshOutputListing();
+    ShowProgress();
+    RefreshLogView();
+  } else if (width == kWideWidth) {
+    SetMainWindowWide(false);
+    pf::FocusControl(kOutputListingView);
+    ShowProgress();
+  }
+}
+
 void DispatchControl(const pf::Event& event) {
   switch (event.control) {
+    case kAddSceneButton:
+      AddSceneToQueue();
+      RefreshQueueState();
+      break;
+    case kClearScenesButton: ClearScenes(); break;
+    case kMoveUpButton: MoveSceneUp(); break;
+    case kMoveDownButton: MoveSceneDown(); break;
+    case kQueueList:
+      if (pf::ControlState(kQueueList) >= 0) SelectScene();
+      break;
+    case kSceneFileOnlyCheck:
+    case kParentDirViewCheck: SetDisplayMode(event.control); break;
+    case kRefreshLogButton:
+      if (g.logCapableBuild) RefreshLogView();
+      break;
+    case kViewOutputDirButton: ToggleOutputView(); break;
+    case kDeleteFramesButton: DeleteAllFrames(); break;
+    case kViewImageButton: ViewLastImage(); break;
     case kAboutButton: ShowAbout(); break;
     case kSettingsButton: OpenSettingsWindow(); break;
     default: break;   // frames, labels, read-only fields and views: ignored

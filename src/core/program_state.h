@@ -62,6 +62,9 @@ struct QueueState {
   int queueChanged = 0;
   int detailsReenable = 0;
   int pendingClearAnswer = 0;
+  // The output filename field's suffix as last shown: a format value the
+  // details cannot name shows the suffix of the scene shown before.
+  std::string filenameSuffix;
 };
 
 struct ProgramState {

@@ -118,6 +118,8 @@ void ClearControlItems(int control);
 int CountControlItems(int control);
 std::string ControlItemText(int control, int index);
 void SetControlItemText(int control, int index, const std::string& text);
+// Replaces every item at once (one repaint); nothing is selected afterwards.
+void SetControlItems(int control, const std::vector<std::string>& items);
 
 // ---- events --------------------------------------------------------------
 
@@ -240,6 +242,10 @@ ProcessHandle StartProgram(const std::string& program, const std::string& parame
 int ProcessExitCode(ProcessHandle process);
 void SetProcessPriority(ProcessHandle process, int priorityClass);
 void TerminateProgram(ProcessHandle process, int exitCode);
+// Opens a document with the program the system associates with it (the
+// shell's verb "open", window shown, not waited for). True when the shell
+// took it, whether or not a process was started for it.
+bool OpenWithShell(const std::string& file, const std::string& workingDirectory);
 void SetOwnPriority(int priorityClass);
 
 // ---- pointer, sound, time ------------------------------------------------

@@ -95,7 +95,8 @@ void DetectRendererBuild() {
   SetLogCapable(BuildNumberOf(versionText) >= kFirstLogCapableBuild);
 }
 
+std::string RendererLogPath() { return DirectoryPart(g.settings.rendererPath) + "lwsn_tallowbridge.log"; }
+
 void DeleteRendererLog() {
-  if (!g.logCapableBuild) return;
-  pf::DeletePath(DirectoryPart(g.settings.rendererPath) + "lwsn_tallowbridge.log");
+  if (g.logCapableBuild) pf::DeletePath(RendererLogPath());
 }

@@ -113,7 +113,7 @@ struct Launch {
 };
 const std::vector<Launch>& Launches();
 void SetExitCode(pf::ProcessHandle process, int code);
-void FailNextLaunch();        // the next StartProgram returns 0
+void FailNextLaunch();        // the next StartProgram or OpenWithShell fails
 int OwnPriority();
 
 // ---- pointer, files, faults ----------------------------------------------

@@ -65,6 +65,16 @@ ProcessHandle StartProgram(const std::string& program, const std::string& parame
   return l.handle;
 }
 
+// As the shell: a file that is not there cannot be opened.
+bool OpenWithShell(const std::string& file, const std::string& workingDirectory) {
+  Record("open " + file + " in " + workingDirectory);
+  if (S().failNextLaunch) {
+    S().failNextLaunch = false;
+    return false;
+  }
+  return QueryFileSize(file) >= 0;
+}
+
 int ProcessExitCode(ProcessHandle process) {
   auto* l = Find(process);
   return l ? l->exitCode : -1;

@@ -234,6 +234,13 @@ void SetControlItemText(int control, int index, const std::string& text) {
   if (c && index >= 0 && index < static_cast<int>(c->items.size())) c->items[index] = text;
 }
 
+void SetControlItems(int control, const std::vector<std::string>& items) {
+  if (auto* c = Ctl(control)) {
+    c->items = items;
+    c->state = -1;
+  }
+}
+
 }  // namespace pf
 
 namespace headless {

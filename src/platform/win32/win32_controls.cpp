@@ -426,4 +426,23 @@ void SetControlItemText(int control, int index, const std::string& text) {
   if (selected >= 0) SetControlState(control, selected);
 }
 
+// A whole list at once: no repaint until the last line is in.
+void SetControlItems(int control, const std::vector<std::string>& items) {
+  auto* c = Control(control);
+  if (!c || !HasItems(c->kind)) return;
+  bool list = c->kind == ControlKind::ListBox;
+  SendMessageA(c->hwnd, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(c->hwnd, list ? LB_RESETCONTENT : CB_RESETCONTENT, 0, 0);
+  if (list) {
+    SendMessageA(c->hwnd, LB_SETHORIZONTALEXTENT, 0, 0);
+    SendMessageA(c->hwnd, LB_INITSTORAGE, items.size(), 0);
+  }
+  for (const auto& text : items) {
+    SendMessageA(c->hwnd, list ? LB_ADDSTRING : CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (list) WidenListExtent(c->hwnd, text);
+  }
+  SendMessageA(c->hwnd, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(c->hwnd, nullptr, TRUE);
+}
+
 }  // namespace pf

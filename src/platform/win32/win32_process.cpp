@@ -22,6 +22,21 @@ ProcessHandle StartProgram(const std::string& program, const std::string& parame
   return reinterpret_cast<ProcessHandle>(sei.hProcess);
 }
 
+bool OpenWithShell(const std::string& file, const std::string& workingDirectory) {
+  SHELLEXECUTEINFOA sei{};
+  sei.cbSize = sizeof sei;
+  sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  sei.hwnd = win32::OwnerWindow();
+  sei.lpVerb = "open";
+  sei.lpFile = file.c_str();
+  sei.lpDirectory = workingDirectory.empty() ? nullptr : workingDirectory.c_str();
+  sei.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExA(&sei)) return false;
+  // A viewer already running may take the file without a new process.
+  if (sei.hProcess) CloseHandle(sei.hProcess);
+  return true;
+}
+
 int ProcessExitCode(ProcessHandle process) {
   DWORD code = 0;
   if (!process || !GetExitCodeProcess(reinterpret_cast<HANDLE>(process), &code)) return -1;
