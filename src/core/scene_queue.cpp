@@ -144,7 +144,7 @@ void ResetDetails() {
   EmptyTexts(kDetailTexts);
   SetMainWindowWide(false);
   g.framesFound = 2;
-  ShowProgress();
+  ShowNoProgress();
 }
 
 // The first two steps of the housekeeping: a clear or removal the user

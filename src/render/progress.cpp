@@ -36,6 +36,23 @@ void ShowStartCaption(std::int64_t found, bool running, bool complete) {
   if (caption) pf::SetControlText(kStartQueueButton, caption);
 }
 
+void ShowProgressOf(SceneEntry* entry) {
+  const std::int64_t found = g.framesFound - 2;
+  const std::int64_t expected = entry ? ExpectedFrames(*entry) : 0;
+  const bool complete = entry && SceneComplete(*entry, found);
+  const bool running = g.rendererProcess != 0;
+
+  ShowCounts(entry, found, expected);
+  pf::SetControlEnabled(kDeleteFramesButton, found >= 1 && !running);
+  pf::SetControlEnabled(kViewImageButton, found >= 1 && (!running || g.rendererExitCode != 0));
+  ShowStartCaption(found, running, complete);
+
+  // A scene that expects no frames keeps its state.
+  auto row = static_cast<std::size_t>(g.queue.currentScene);
+  if (!entry || expected <= 0 || row >= g.queue.renderStates.size()) return;
+  g.queue.renderStates[row] = complete ? 2 : 1;
+}
+
 }  // namespace
 
 std::int64_t ExpectedFrames(const SceneEntry& entry) {
@@ -58,20 +75,6 @@ std::int64_t PercentDone(std::int64_t found, std::int64_t expected) {
   return static_cast<std::int64_t>(std::nearbyint(static_cast<double>(found) / static_cast<double>(expected) * 100.0));
 }
 
-void ShowProgress() {
-  SceneEntry* entry = CurrentEntry();
-  const std::int64_t found = g.framesFound - 2;
-  const std::int64_t expected = entry ? ExpectedFrames(*entry) : 0;
-  const bool complete = entry && SceneComplete(*entry, found);
-  const bool running = g.rendererProcess != 0;
+void ShowProgress() { ShowProgressOf(CurrentEntry()); }
 
-  ShowCounts(entry, found, expected);
-  pf::SetControlEnabled(kDeleteFramesButton, found >= 1 && !running);
-  pf::SetControlEnabled(kViewImageButton, found >= 1 && (!running || g.rendererExitCode != 0));
-  ShowStartCaption(found, running, complete);
-
-  // A scene that expects no frames keeps its state.
-  auto row = static_cast<std::size_t>(g.queue.currentScene);
-  if (!entry || expected <= 0 || row >= g.queue.renderStates.size()) return;
-  g.queue.renderStates[row] = complete ? 2 : 1;
-}
+void ShowNoProgress() { ShowProgressOf(nullptr); }

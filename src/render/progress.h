@@ -19,5 +19,11 @@ bool SceneComplete(const SceneEntry& entry, std::int64_t framesFound);
 // even neighbour; 0 when nothing is expected.
 std::int64_t PercentDone(std::int64_t found, std::int64_t expected);
 
-// Shows the current scene's progress from the frames-found counter.
+// Shows the current scene's progress from the frames-found counter, and
+// keeps the scene's percent done and render state.
 void ShowProgress();
+
+// Shows that no scene's progress is on display ("none", 0%) while the
+// details wait for a selection. No queue row is written: the current scene
+// index may then point at another scene than the one last shown.
+void ShowNoProgress();

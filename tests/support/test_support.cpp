@@ -1,10 +1,14 @@
 #include "support/test_support.h"
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <sstream>
 
 #include "core/program_state.h"
+#include "core/startup.h"
 
 namespace fs = std::filesystem;
 
@@ -30,7 +34,11 @@ void WriteWinFile(const std::string& windowsPath, const std::string& bytes) {
 bool WinFileExists(const std::string& windowsPath) { return fs::exists(headless::HostPath(windowsPath)); }
 
 void HeadlessTest::SetUp() {
-  std::string pattern = (fs::temp_directory_path() / "tbtest-XXXXXX").string();
+  // Memory-backed when the machine has it: some tests make 100,000 files.
+  std::error_code ec;
+  fs::path base = fs::is_directory("/dev/shm", ec) && access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm")
+                                                                                    : fs::temp_directory_path();
+  std::string pattern = (base / "tbtest-XXXXXX").string();
   root_ = mkdtemp(pattern.data()) ? pattern : std::string();
   ASSERT_FALSE(root_.empty());
   headless::Reset(root_);
@@ -43,3 +51,35 @@ void HeadlessTest::TearDown() {
   std::error_code ec;
   fs::remove_all(root_, ec);
 }
+
+std::string MakeScene(int first, int last, int step, const std::string& outputPrefix,
+                      const std::string& filenameFormat) {
+  std::string scene = "LWSC\r\n3\r\n\r\nFirstFrame " + std::to_string(first) + "\r\nLastFrame " +
+                      std::to_string(last) + "\r\nFrameStep " + std::to_string(step) + "\r\n";
+  if (!outputPrefix.empty())
+    scene += "SaveRGB 1\r\nOutputFilenameFormat " + filenameFormat + "\r\nSaveRGBImagesPrefix " + outputPrefix +
+             "\r\nRGBImageSaver LW_TGA24(.tga)\r\n";
+  return scene + "FrameSize 640 480\r\n";
+}
+
+void ProgramTest::SetUp() {
+  HeadlessTest::SetUp();
+  WriteWinFile("C:\\LW\\Programs\\lwsn.exe", "MZ stand-in");
+  WriteWinFile("C:\\Tallowbridge\\Tallowbridge.ini",
+               "[Required Settings]\r\nLWSN.EXE Location = C:\\LW\\Programs\\lwsn.exe\r\n"
+               "Content Directory = C:\\LW\\\r\n");
+}
+
+void ProgramTest::Run(std::vector<std::function<void()>> steps) {
+  auto next = std::make_shared<std::size_t>(0);
+  headless::OnEventsDrained([steps = std::move(steps), next] {
+    while (headless::PendingEvents() == 0 && *next < steps.size()) steps[(*next)++]();
+    return headless::PendingEvents() > 0;
+  });
+  StartUp();
+}
+
+std::vector<std::string> ProgramTest::Lines(int control) { return headless::Control(control)->items; }
+std::string ProgramTest::Text(int control) { return pf::ControlText(control); }
+bool ProgramTest::Enabled(int control) { return headless::Control(control)->enabled; }
+int ProgramTest::State(int control) { return headless::Control(control)->state; }

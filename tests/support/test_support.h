@@ -2,7 +2,9 @@
 // test, the headless backend reset onto it, and the program state reset.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -17,9 +19,29 @@ std::string ReadWinFile(const std::string& windowsPath);
 void WriteWinFile(const std::string& windowsPath, const std::string& bytes);
 bool WinFileExists(const std::string& windowsPath);
 
+// A scene file LightWave could have written: CR LF line ends, the frame
+// range, and the output lines when outputPrefix is not empty (a full path
+// such as C:\Out\img) with the TGA saver and the given filename format.
+std::string MakeScene(int first, int last, int step, const std::string& outputPrefix = "",
+                      const std::string& filenameFormat = "3");
+
 class HeadlessTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
   std::string root_;   // host folder holding the drive folders
+};
+
+// The program started as a returning user would find it: the settings file
+// names C:\LW\Programs\lwsn.exe, so start-up goes straight to the main window.
+class ProgramTest : public HeadlessTest {
+ protected:
+  void SetUp() override;
+  // Starts the program. Each step runs once the events pushed before it are
+  // handled; the program ends when a step pushes nothing and none is left.
+  static void Run(std::vector<std::function<void()>> steps);
+  static std::vector<std::string> Lines(int control);   // list items
+  static std::string Text(int control);
+  static bool Enabled(int control);
+  static int State(int control);
 };

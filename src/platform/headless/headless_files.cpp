@@ -151,23 +151,26 @@ bool MakeDirectory(const std::string& path) {
 }
 
 std::vector<DirEntry> ListDirectory(const std::string& directory, const std::string& pattern) {
-  std::vector<DirEntry> out;
   std::string host = Host(directory);
   std::error_code ec;
-  if (host.empty() || !fs::is_directory(host, ec)) return out;
+  if (host.empty() || !fs::is_directory(host, ec)) return {};
+  // NTFS lists names in order, without regard to case.
+  std::vector<std::pair<std::string, DirEntry>> sorted;
   for (const auto& item : fs::directory_iterator(host, ec)) {
     std::string name = item.path().filename().string();
     if (!Matches(pattern.c_str(), name.c_str())) continue;
     DirEntry entry;
-    entry.name = name;
     entry.isDirectory = item.is_directory(ec);
     entry.size = entry.isDirectory ? 0 : static_cast<std::int64_t>(item.file_size(ec));
-    out.push_back(entry);
+    std::string key = name;
+    for (auto& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    entry.name = std::move(name);
+    sorted.emplace_back(std::move(key), std::move(entry));
   }
-  // NTFS lists names in order, without regard to case.
-  std::sort(out.begin(), out.end(), [](const DirEntry& a, const DirEntry& b) {
-    return Normalised(a.name) < Normalised(b.name);
-  });
+  std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<DirEntry> out;
+  out.reserve(sorted.size());
+  for (auto& item : sorted) out.push_back(std::move(item.second));
   return out;
 }
 
