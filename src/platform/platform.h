@@ -217,7 +217,6 @@ bool MakeDirectory(const std::string& path);
 
 struct DirEntry {
   std::string name;
-  std::int64_t size = 0;
   bool isDirectory = false;
 };
 // Entries of directory whose name matches pattern (* and ?, no case).

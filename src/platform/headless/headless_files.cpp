@@ -161,7 +161,6 @@ std::vector<DirEntry> ListDirectory(const std::string& directory, const std::str
     if (!Matches(pattern.c_str(), name.c_str())) continue;
     DirEntry entry;
     entry.isDirectory = item.is_directory(ec);
-    entry.size = entry.isDirectory ? 0 : static_cast<std::int64_t>(item.file_size(ec));
     std::string key = name;
     for (auto& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     entry.name = std::move(name);

@@ -136,7 +136,6 @@ std::vector<DirEntry> ListDirectory(const std::string& directory, const std::str
     DirEntry entry;
     entry.name = name;
     entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    entry.size = entry.isDirectory ? 0 : (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     out.push_back(entry);
   } while (FindNextFileA(find, &data));
   FindClose(find);
