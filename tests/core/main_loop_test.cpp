@@ -1,5 +1,6 @@
 // The program started headless, driven like a user: events in, windows out.
 #include <algorithm>
+#include <filesystem>
 
 #include "core/main_loop.h"
 #include "core/program_state.h"
@@ -44,8 +45,10 @@ TEST_F(MainLoopTest, StartUpShowsTheMainWindowWithItsControlsAndInitialStates) {
   EXPECT_TRUE(pf::IsWindowVisible(kMainWindow));
   EXPECT_EQ(pf::WindowInnerWidth(kMainWindow), 294);
   EXPECT_EQ(pf::WindowInnerHeight(kMainWindow), 451);
-  EXPECT_EQ(pf::WindowX(kMainWindow), 210);   // the saved position
+  EXPECT_EQ(pf::WindowX(kMainWindow), 210);   // the saved position of the frame's corner
   EXPECT_EQ(pf::WindowY(kMainWindow), 120);
+  EXPECT_EQ(pf::WindowInnerX(kMainWindow), 210 + headless::kFrameLeft);
+  EXPECT_EQ(pf::WindowInnerY(kMainWindow), 120 + headless::kFrameTop);
   EXPECT_TRUE(headless::Messages().empty());
   EXPECT_EQ(headless::OwnPriority(), pf::kPriorityNormal);
 
@@ -68,6 +71,18 @@ TEST_F(MainLoopTest, StartUpShowsTheMainWindowWithItsControlsAndInitialStates) {
             "Danger! Will delete all rendered frames in current output directory!");
   EXPECT_TRUE(Logged("tray add 0 93"));
   EXPECT_TRUE(Logged("tray tooltip Tallowbridge v1.1 - Right=Queue Status"));
+}
+
+// The window is created with its inner area at 150, 150; the first settings
+// file stores where its frame's corner is then.
+TEST_F(MainLoopTest, FirstRunStoresTheFramePositionOfTheNewWindow) {
+  std::filesystem::remove(headless::HostPath("C:\\Tallowbridge\\Tallowbridge.ini"));
+  Start();
+  std::string ini = ReadWinFile("C:\\Tallowbridge\\Tallowbridge.ini");
+  EXPECT_NE(ini.find("\r\nWindowX = " + std::to_string(150 - headless::kFrameLeft) + "\r\nWindowY = " +
+                     std::to_string(150 - headless::kFrameTop) + "\r\n"),
+            std::string::npos)
+      << ini;
 }
 
 TEST_F(MainLoopTest, FontsAreLoadedBeforeTheWindowOpens) {
