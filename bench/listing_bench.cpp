@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 
+#include "collecting_reporter.h"
 #include "core/program_state.h"
 #include "core/scene_queue.h"
 #include "platform/headless/headless.h"
@@ -85,16 +86,6 @@ void BM_CountFramesVsFind(benchmark::State& state) {
 }
 
 BENCHMARK(BM_CountFramesVsFind)->Unit(benchmark::kMillisecond)->Iterations(20);
-
-class CollectingReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, benchmark::UserCounters> counters;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const auto& run : runs)
-      if (!run.error_occurred) counters[run.run_name.function_name] = run.counters;
-  }
-};
 
 }  // namespace
 

@@ -13,6 +13,7 @@
 #include <map>
 #include <string>
 
+#include "collecting_reporter.h"
 #include "core/program_state.h"
 #include "platform/headless/headless.h"
 #include "scene/line_reader.h"
@@ -176,17 +177,6 @@ long RewritePeakKilobytes() {
   waitpid(child, nullptr, 0);
   return added;
 }
-
-// Keeps the console output and the counters of every benchmark.
-class CollectingReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, benchmark::UserCounters> counters;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const auto& run : runs)
-      if (!run.error_occurred) counters[run.run_name.function_name] = run.counters;
-  }
-};
 
 void PrintRatio(const char* what, double ours, double reference, double target) {
   double ratio = ours / reference;

@@ -3,37 +3,44 @@
 
 #include <shellapi.h>
 
-namespace pf {
+namespace {
 
-// The handle stays open for exit-code queries after the program has ended.
-ProcessHandle StartProgram(const std::string& program, const std::string& parameters,
-                           const std::string& workingDirectory, int flags) {
-  SHELLEXECUTEINFOA sei{};
-  sei.cbSize = sizeof sei;
-  // No shell error box: the program reports a failed start itself.
-  sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
-  sei.hwnd = win32::OwnerWindow();
-  sei.lpVerb = "open";
-  sei.lpFile = program.c_str();
-  sei.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
-  sei.lpDirectory = workingDirectory.empty() ? nullptr : workingDirectory.c_str();
-  sei.nShow = (flags & kRunHidden) ? SW_HIDE : SW_SHOWNORMAL;
-  if (!ShellExecuteExA(&sei) || !sei.hProcess) return 0;
-  return reinterpret_cast<ProcessHandle>(sei.hProcess);
-}
-
-bool OpenWithShell(const std::string& file, const std::string& workingDirectory) {
+// The shell's verb "open" without waiting; no shell error box, the program
+// reports a failed start itself. The process handle, if any, is kept open.
+bool ShellOpen(const std::string& file, const std::string& parameters, const std::string& workingDirectory,
+               int show, HANDLE& process) {
   SHELLEXECUTEINFOA sei{};
   sei.cbSize = sizeof sei;
   sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
   sei.hwnd = win32::OwnerWindow();
   sei.lpVerb = "open";
   sei.lpFile = file.c_str();
+  sei.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
   sei.lpDirectory = workingDirectory.empty() ? nullptr : workingDirectory.c_str();
-  sei.nShow = SW_SHOWNORMAL;
-  if (!ShellExecuteExA(&sei)) return false;
+  sei.nShow = show;
+  bool ok = ShellExecuteExA(&sei) != 0;
+  process = ok ? sei.hProcess : nullptr;
+  return ok;
+}
+
+}  // namespace
+
+namespace pf {
+
+// The handle stays open for exit-code queries after the program has ended.
+ProcessHandle StartProgram(const std::string& program, const std::string& parameters,
+                           const std::string& workingDirectory, int flags) {
+  HANDLE process = nullptr;
+  if (!ShellOpen(program, parameters, workingDirectory, (flags & kRunHidden) ? SW_HIDE : SW_SHOWNORMAL, process))
+    return 0;
+  return reinterpret_cast<ProcessHandle>(process);
+}
+
+bool OpenWithShell(const std::string& file, const std::string& workingDirectory) {
+  HANDLE process = nullptr;
+  if (!ShellOpen(file, "", workingDirectory, SW_SHOWNORMAL, process)) return false;
   // A viewer already running may take the file without a new process.
-  if (sei.hProcess) CloseHandle(sei.hProcess);
+  if (process) CloseHandle(process);
   return true;
 }
 
