@@ -285,11 +285,13 @@ PassResult OutputBlockPass() {
 bool OutputSettingsPass(FrameChange frame, const std::string& previousText, bool outputSwitch,
                         int pickedImageFormat, bool secondPass) {
   const std::string path = CurrentScenePath();
+  const std::string saverBefore = CurrentEntry()[kFieldImageSaver];
   ChooseImageSaver(CurrentEntry(), pickedImageFormat);
   OutputPlan plan = PlanOutput(CurrentEntry(), frame, outputSwitch);
   PassResult result = RunScenePass(path, path, OutputRule{plan});
   if (result != PassResult::kDone) {
     ReportFailure(result, RewriteMode::kOverwrite, path, path);
+    CurrentEntry()[kFieldImageSaver] = saverBefore;
     if (frame != FrameChange::kNone) CurrentEntry()[FrameKeyOf(frame).field] = previousText;
     return false;
   }
@@ -297,7 +299,10 @@ bool OutputSettingsPass(FrameChange frame, const std::string& previousText, bool
   bool complete = true;
   if (!plan.changed && OutputPathKnown(CurrentEntry())) complete = OutputBlockPass() == PassResult::kDone;
   // The entry shows what is now on disk, as complete as the last pass that
-  // got through.
+  // got through. The saver chosen for writing is the scene's only if a line
+  // of the scene now names it: a scene whose output path is unknown gets no
+  // saver line, and must not look as if it saved BMP frames.
+  CurrentEntry()[kFieldImageSaver].clear();
   ReadSceneEntry(g.queue.currentScene);
   if (!complete) return false;
   // A scene whose SaveRGB line was met is written once more, so that the

@@ -114,6 +114,24 @@ TEST_F(OutputSettingsRewriteTest, ASceneWithoutSaverTakesTheLastChosenFormat) {
   EXPECT_EQ(LastImageFormatChoice(), 3);
 }
 
+// An old scene without output lines and an unknown output path gets no
+// saver line, so its entry names no saver and no extension afterwards.
+TEST_F(OutputSettingsRewriteTest, TheEntryNamesOnlyASaverTheSceneHolds) {
+  Queue({"LWSC", "FirstFrame 1", "LastFrame 30", "SaveRGB 0"});
+  ASSERT_EQ(Entry()[kFieldOutputDir], "Not found, please specify");
+  ASSERT_TRUE(EditFrame(FrameChange::kLastFrame, kFieldLastFrame, "40"));
+  EXPECT_EQ(Scene(), JoinCrLf({"LWSC", "FirstFrame 1", "LastFrame 40", "SaveRGB 0"}));
+  EXPECT_EQ(Entry()[kFieldImageSaver], "");
+  EXPECT_EQ(Entry()[kFieldImageExtension], "");
+
+  // A write that fails leaves the entry's saver as it was.
+  Queue({"LWSC", "FirstFrame 1", "SaveRGB 1", "SaveRGBImagesPrefix C:\\out\\f", "RGBImageSaver LW_PNG24(.png)"});
+  headless::LockPath(kScene);
+  EXPECT_FALSE(SetOutputFilename("g", 1));
+  headless::LockPath(kScene, false);
+  EXPECT_EQ(Entry()[kFieldImageSaver], "LW_PNG24(.png)");
+}
+
 TEST_F(OutputSettingsRewriteTest, ThePlaceholderIsNeverWrittenAsAPath) {
   // The output drive is missing here, so the directory reads as the placeholder.
   Queue({"LWSC", "FirstFrame 1", "SaveRGB 1", "SaveRGBImagesPrefix Q:\\out\\img", "RGBImageSaver LW_BMP24(.bmp)"});
