@@ -1,6 +1,7 @@
 #include "core/main_loop.h"
 
 #include "core/program_state.h"
+#include "core/scene_edits.h"
 #include "core/scene_queue.h"
 #include "core/startup.h"
 #include "render/output_tools.h"
@@ -40,6 +41,7 @@ void DispatchControl(const pf::Event& event) {
       AddSceneToQueue();
       RefreshQueueState();
       break;
+    case kEditSceneButton: OpenSceneEditor(); break;
     case kClearScenesButton: ClearScenes(); break;
     case kMoveUpButton: MoveSceneUp(); break;
     case kMoveDownButton: MoveSceneDown(); break;
@@ -51,6 +53,11 @@ void DispatchControl(const pf::Event& event) {
     case kRefreshLogButton:
       if (g.logCapableBuild) RefreshLogView();
       break;
+    case kOutputDirButton: ChangeOutputDirectory(); break;
+    case kOutputFilenameButton: ChangeOutputFilename(); break;
+    case kFirstFrameButton: EditFirstFrame(); break;
+    case kLastFrameButton: EditLastFrame(); break;
+    case kFrameStepButton: EditFrameStep(); break;
     case kViewOutputDirButton: ToggleOutputView(); break;
     case kDeleteFramesButton: DeleteAllFrames(); break;
     case kViewImageButton: ViewLastImage(); break;

@@ -119,3 +119,17 @@ void BringMainWindowToFront() {
   pf::SetWindowTopmost(kMainWindow, true);
   pf::SetWindowTopmost(kMainWindow, false);
 }
+
+bool ChooseOutputDirectory() {
+  int row = g.queue.currentScene;
+  if (row < 0 || row >= static_cast<int>(g.queue.fields.size())) return false;
+  std::string& directory = g.queue.fields[row][kFieldOutputDir];
+  const bool unknown = directory == g.placeholder;
+  std::string chosen = pf::RequestPath("Locate your Output Directory for frames...", unknown ? "C:\\" : directory);
+  if (chosen.empty()) {
+    if (unknown) pf::ShowMessage("Error!", "Nothing was selected, please choose path!", pf::kBoxError);
+    return false;
+  }
+  directory = chosen;
+  return true;
+}

@@ -63,3 +63,7 @@ void DisableStartupControls();
 void SetMainWindowWide(bool wide);
 // Shows the main window in front of all others without keeping it there.
 void BringMainWindowToFront();
+// Asks for the current scene's output folder, starting at its present one
+// (or C:\). Returns true when the user chose one; a cancel keeps the
+// directory (and reports it when there is none yet).
+bool ChooseOutputDirectory();

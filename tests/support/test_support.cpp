@@ -67,7 +67,8 @@ void ProgramTest::SetUp() {
   WriteWinFile("C:\\LW\\Programs\\lwsn.exe", "MZ stand-in");
   WriteWinFile("C:\\Tallowbridge\\Tallowbridge.ini",
                "[Required Settings]\r\nLWSN.EXE Location = C:\\LW\\Programs\\lwsn.exe\r\n"
-               "Content Directory = C:\\LW\\\r\n");
+               "Content Directory = C:\\LW\\\r\n[Program Settings]\r\n"
+               "Confirm overwrite scene file (if changed) = NO\r\n");
 }
 
 void ProgramTest::Run(std::vector<std::function<void()>> steps) {
