@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/program_state.h"
+#include "core/scene_edits.h"
 #include "core/scene_queue.h"
 #include "platform/platform.h"
 #include "render/output_tools.h"
@@ -233,44 +234,24 @@ void TakeListPosition(int list, Take take) {
 
 // ---- saving ------------------------------------------------------------------
 
-// After a failed write the frame scale list shows its first entry and the
-// other two their restore positions; what a further save writes stays as
-// the user left it.
-void ShowListsAfterFailedWrite() {
-  pf::SetControlState(kFrameScaleCombo, 0);
-  pf::SetControlState(kAntialiasingCombo, visit.restoreAntialiasing);
-  pf::SetControlState(kFilenameFormatCombo, visit.restoreFilenameFormat);
-}
-
-// Only Yes counts; no question at all when the user does not want one.
-bool OverwriteConfirmed() {
-  if (!g.settings.confirmOverwrite) return true;
-  std::string text = "Do you really want to overwrite:\n";
-  text += g.queue.scenePaths[g.queue.currentScene];
-  text += " ?";
-  return pf::ShowMessage("Question", text, pf::kBoxQuestion) == pf::kAnswerYes;
-}
-
 // False when the window stays open: the user answered No, which sets the
 // window back as it was opened but leaves the save buttons usable.
 bool OverwriteScene() {
-  if (!OverwriteConfirmed()) {
+  if (!ConfirmSceneOverwrite()) {
     LabelFrameSizeAsStored();
     ShowInitialEntries();
     FillFromEntry();
     return false;
   }
   // The window closes whether or not the scene could be written.
-  if (!RewriteSceneSettings(RewriteMode::kOverwrite, visit.change)) ShowListsAfterFailedWrite();
+  RewriteSceneSettings(RewriteMode::kOverwrite, visit.change);
   return true;
 }
 
-// False when the window stays open: the copy could not be written.
-bool SaveSceneCopy() {
-  if (RewriteSceneSettings(RewriteMode::kCopy, visit.change)) return true;
-  ShowListsAfterFailedWrite();
-  return false;
-}
+// False when the window stays open: the copy could not be written. The
+// lists keep showing the user's choices, which are what a further save
+// writes.
+bool SaveSceneCopy() { return RewriteSceneSettings(RewriteMode::kCopy, visit.change); }
 
 // Handles one control event of the window; false when the window is done.
 bool HandleControl(int control) {
