@@ -27,10 +27,6 @@ static_assert(kPreset1Option + kPresetNone == kPresetNoneOption);
 // What one visit of the window keeps; nothing of it outlives the window.
 struct Visit {
   SceneSettingsChange change;   // positions, marks, render mode choice, scaled size
-  // The antialiasing and filename format lists' positions before the
-  // scene's values were shown; a failed write shows them again.
-  int restoreAntialiasing = kAntialiasingInitial;
-  int restoreFilenameFormat = kFilenameFormatInitial;
   // The scene's frame size label as read; a picked frame scale shows its
   // size through the entry's label until the window closes.
   std::string frameSizeLabel;
@@ -147,8 +143,6 @@ void SelectIfFound(int list, int index) {
 
 // Shows the entry's values and starts the visit with nothing changed.
 void FillFromEntry() {
-  visit.restoreAntialiasing = pf::ControlState(kAntialiasingCombo);
-  visit.restoreFilenameFormat = pf::ControlState(kFilenameFormatCombo);
   const SceneEntry& entry = Entry();
   ShowPreset(kPresetNone);
   pf::SetControlText(kFramesPerSecondField, entry[kFieldFramesPerSecond]);
