@@ -72,6 +72,8 @@ std::string Text(HWND hwnd);
 std::string MessageBoxText(HWND box);
 void Answer(HWND box, int id);   // IDOK, IDYES, IDNO, IDCANCEL
 void Click(HWND control);
+// The screen's DPI: the program scales its 96-DPI layout to it.
+int ScreenDpi();
 RECT InnerRect(HWND window, HWND control);   // control's rectangle in window's inner area
 SIZE InnerSize(HWND window);
 std::string ListLine(HWND list, int index);
@@ -108,5 +110,6 @@ int ScenarioStandIn(const Setup& setup);
 int ScenarioRender(const Setup& setup);
 int ScenarioRenderFailure(const Setup& setup);
 int ScenarioRenderCrash(const Setup& setup);
+int ScenarioQueue(const Setup& setup);
 
 }  // namespace e2e

@@ -208,6 +208,15 @@ void Answer(HWND box, int id) {
 
 void Click(HWND control) { PostMessageA(control, BM_CLICK, 0, 0); }
 
+int ScreenDpi() {
+  int dpi = 96;
+  if (HDC dc = GetDC(nullptr)) {
+    dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+  }
+  return dpi;
+}
+
 RECT InnerRect(HWND window, HWND control) {
   RECT r{};
   GetWindowRect(control, &r);

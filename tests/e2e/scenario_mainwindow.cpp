@@ -76,15 +76,6 @@ std::string Rect(const RECT& r) {
          std::to_string(r.bottom - r.top);
 }
 
-int ScreenDpi() {
-  int dpi = 96;
-  if (HDC dc = GetDC(nullptr)) {
-    dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-  }
-  return dpi;
-}
-
 void CheckControls(const Program& program, HWND main) {
   int dpi = ScreenDpi();
   auto px = [dpi](int v) { return MulDiv(v, dpi, 96); };

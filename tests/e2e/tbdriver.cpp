@@ -22,6 +22,7 @@ const Scenario kScenarios[] = {
     {"render", e2e::ScenarioRender},
     {"renderfail", e2e::ScenarioRenderFailure},
     {"rendercrash", e2e::ScenarioRenderCrash},
+    {"queue", e2e::ScenarioQueue},
 };
 
 }  // namespace
