@@ -6,6 +6,8 @@
 #include "core/startup.h"
 #include "render/output_tools.h"
 #include "render/progress.h"
+#include "render/render_job.h"
+#include "render/supervision.h"
 #include "ui/main_window.h"
 #include "ui/settings_window.h"
 #include "ui/tray_about.h"
@@ -15,10 +17,6 @@ namespace {
 constexpr int kRenderTimer = 1;
 constexpr int kTrayLeftClick = 0;
 constexpr int kTrayRightClick = 1;
-
-void SupervisionTick() {
-  // Filled in with render supervision.
-}
 
 // The main window's inner width says which way the output view goes.
 void ToggleOutputView() {
@@ -43,6 +41,9 @@ void DispatchControl(const pf::Event& event) {
       break;
     case kEditSceneButton: OpenSceneEditor(); break;
     case kClearScenesButton: ClearScenes(); break;
+    case kViewSceneButton:
+      if (pf::ControlState(kQueueList) >= 0) ViewSceneInLightWave();
+      break;
     case kMoveUpButton: MoveSceneUp(); break;
     case kMoveDownButton: MoveSceneDown(); break;
     case kQueueList:
@@ -50,6 +51,11 @@ void DispatchControl(const pf::Event& event) {
       break;
     case kSceneFileOnlyCheck:
     case kParentDirViewCheck: SetDisplayMode(event.control); break;
+    case kHighPriorityCheck: ApplyRendererPriority(); break;
+    case kStartQueueButton:
+      if (g.rendering) StopQueue();
+      else StartQueue();
+      break;
     case kRefreshLogButton:
       if (g.logCapableBuild) RefreshLogView();
       break;

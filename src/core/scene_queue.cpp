@@ -174,10 +174,15 @@ void UpdateMoveButtons(int count, int selected) {
 }
 
 // A scene whose frames are all there cannot be started or edited again.
+// While a renderer runs the start button is the stop button: showing a
+// complete scene must not take the only way to stop the queue.
 void ApplyCompletionLock() {
   int row = g.queue.currentScene;
   if (!ValidRow(row) || g.framesFound <= 2) return;
-  if (SceneComplete(g.queue.fields[row], g.framesFound - 2)) Enable(kLockedWhenComplete, false);
+  if (!SceneComplete(g.queue.fields[row], g.framesFound - 2)) return;
+  const bool stopButton = g.rendering != 0;
+  Enable(kLockedWhenComplete, false);
+  if (stopButton) pf::SetControlEnabled(kStartQueueButton, true);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "persist/settings_file.h"
 #include "platform/platform.h"
 #include "render/build_detection.h"
+#include "render/render_job.h"
 #include "ui/main_window.h"
 #include "ui/settings_window.h"
 #include "ui/tray_about.h"
@@ -59,7 +60,10 @@ void StartUp() {
 
 void QuitProgram() {
   if (pf::ShowMessage("Question", "Do you really want to quit?", pf::kBoxQuestion) != pf::kAnswerYes) return;
-  if (g.rendering) pf::TerminateProgram(g.rendererProcess, 0);
+  if (g.rendering) {
+    pf::TerminateProgram(g.rendererProcess, 0);
+    ForgetRenderer();
+  }
   SaveSettings();
   RemoveProgramTrayIcon();
   DeleteRendererLog();

@@ -176,7 +176,11 @@ std::string RequestInput(const std::string& title, const std::string& prompt,
 // ---- images, tray icon, popup menus --------------------------------------
 
 bool LoadIconImage(int image);   // 93 idle, 94 busy: built into the program
+// False when the notification area refused the icon; it is kept and added
+// when the taskbar is (re)created.
 bool AddTrayIcon(int icon, int window, int image);
+// The icon is in the notification area now.
+bool TrayIconShown(int icon);
 void ChangeTrayIcon(int icon, int image);
 void SetTrayTooltip(int icon, const std::string& text);
 void RemoveTrayIcon(int icon);
@@ -241,6 +245,8 @@ ProcessHandle StartProgram(const std::string& program, const std::string& parame
 int ProcessExitCode(ProcessHandle process);
 void SetProcessPriority(ProcessHandle process, int priorityClass);
 void TerminateProgram(ProcessHandle process, int exitCode);
+// Lets go of a handle; the program goes on running.
+void ReleaseProcess(ProcessHandle process);
 // Opens a document with the program the system associates with it (the
 // shell's verb "open", window shown, not waited for). True when the shell
 // took it, whether or not a process was started for it.

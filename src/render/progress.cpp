@@ -55,13 +55,16 @@ void ShowProgressOf(SceneEntry* entry) {
 
 }  // namespace
 
+std::int64_t EffectiveStep(const SceneEntry& entry) {
+  std::int64_t step = ReadNumber(entry[kFieldFrameStep]);
+  return step < 1 ? 1 : step;
+}
+
 std::int64_t ExpectedFrames(const SceneEntry& entry) {
   std::int64_t first = ReadNumber(entry[kFieldFirstFrame]);
   std::int64_t last = ReadNumber(entry[kFieldLastFrame]);
-  std::int64_t step = ReadNumber(entry[kFieldFrameStep]);
-  if (step < 1) step = 1;
   if (last < first) return 0;
-  return (last - first) / step + 1;
+  return (last - first) / EffectiveStep(entry) + 1;
 }
 
 bool SceneComplete(const SceneEntry& entry, std::int64_t framesFound) {

@@ -6,6 +6,9 @@
 
 #include "core/program_state.h"
 
+// The scene's frame step; a step below 1 (0, or no digits) counts as 1.
+std::int64_t EffectiveStep(const SceneEntry& entry);
+
 // Frames a scene renders: (last - first) / step + 1, with a step below 1
 // taken as 1; 0 when the last frame lies before the first. For a scene from
 // frame 1 with step 1 this is its last frame.

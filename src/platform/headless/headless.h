@@ -110,10 +110,13 @@ struct Launch {
   int priority = pf::kPriorityNormal;
   int exitCode = pf::kStillActive;
   bool terminated = false;
+  bool released = false;   // the program let go of its handle
 };
 const std::vector<Launch>& Launches();
 void SetExitCode(pf::ProcessHandle process, int code);
 void FailNextLaunch();        // the next StartProgram or OpenWithShell fails
+void RefuseTrayIcon(bool refuse = true);   // the notification area refuses icons
+int TrayImage(int icon = 0);                // the picture shown, -1 without an icon
 int OwnPriority();
 
 // ---- pointer, files, faults ----------------------------------------------

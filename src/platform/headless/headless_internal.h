@@ -53,7 +53,8 @@ struct State {
   std::int64_t writeBudget = -1;   // -1: unlimited
   std::set<std::string> locked, readOnly;
   bool failReplace = false;
-  std::map<int, int> trayIcons;    // icon -> image
+  std::map<int, int> trayIcons;    // icon -> image, while shown
+  bool refuseTray = false;
   std::map<int, std::vector<std::string>> menus;
 };
 

@@ -19,13 +19,17 @@ namespace pf {
 bool LoadIconImage(int image) { return image == 93 || image == 94; }
 
 bool AddTrayIcon(int icon, int, int image) {
-  S().trayIcons[icon] = image;
   Record("tray add " + std::to_string(icon) + " " + std::to_string(image));
+  if (S().refuseTray) return false;
+  S().trayIcons[icon] = image;
   return true;
 }
 
+bool TrayIconShown(int icon) { return S().trayIcons.count(icon) > 0; }
+
 void ChangeTrayIcon(int icon, int image) {
-  S().trayIcons[icon] = image;
+  auto it = S().trayIcons.find(icon);
+  if (it != S().trayIcons.end()) it->second = image;
   Record("tray image " + std::to_string(image));
 }
 
@@ -85,6 +89,11 @@ void SetProcessPriority(ProcessHandle process, int priorityClass) {
   Record("priority " + std::to_string(priorityClass));
 }
 
+void ReleaseProcess(ProcessHandle process) {
+  if (auto* l = Find(process)) l->released = true;
+  Record("release " + std::to_string(process));
+}
+
 void TerminateProgram(ProcessHandle process, int exitCode) {
   if (auto* l = Find(process)) {
     l->terminated = true;
@@ -115,6 +124,11 @@ void SetExitCode(pf::ProcessHandle process, int code) {
   if (auto* l = Find(process)) l->exitCode = code;
 }
 void FailNextLaunch() { S().failNextLaunch = true; }
+void RefuseTrayIcon(bool refuse) { S().refuseTray = refuse; }
+int TrayImage(int icon) {
+  auto it = S().trayIcons.find(icon);
+  return it == S().trayIcons.end() ? -1 : it->second;
+}
 int OwnPriority() { return S().ownPriority; }
 void SetPointer(int x, int y) {
   S().pointerX = x;

@@ -31,6 +31,7 @@ struct TrayRecord {
   int window = 0;
   int image = 0;
   std::string tooltip;
+  bool shown = false;   // in the notification area now
 };
 
 struct State {

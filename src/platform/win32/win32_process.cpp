@@ -44,6 +44,10 @@ bool OpenWithShell(const std::string& file, const std::string& workingDirectory)
   return true;
 }
 
+void ReleaseProcess(ProcessHandle process) {
+  if (process) CloseHandle(reinterpret_cast<HANDLE>(process));
+}
+
 int ProcessExitCode(ProcessHandle process) {
   DWORD code = 0;
   if (!process || !GetExitCodeProcess(reinterpret_cast<HANDLE>(process), &code)) return -1;

@@ -52,11 +52,12 @@ bool HandleTrayMessage(int window, UINT, WPARAM wParam, LPARAM lParam) {
   return true;
 }
 
-// Explorer forgets the icons when it restarts; they are added again.
+// Explorer forgets the icons when it restarts; they are added again, and
+// so are icons it refused while it was not running.
 void ReAddTrayIcons() {
-  for (const auto& [icon, tray] : S().trays) {
+  for (auto& [icon, tray] : S().trays) {
     NOTIFYICONDATAA nid = IconData(icon, tray);
-    Shell_NotifyIconA(NIM_ADD, &nid);
+    tray.shown = Shell_NotifyIconA(NIM_ADD, &nid) != 0;
   }
 }
 
@@ -90,9 +91,15 @@ bool AddTrayIcon(int icon, int window, int image) {
   tray.window = window;
   tray.image = image;
   NOTIFYICONDATAA nid = IconData(icon, tray);
-  if (!Shell_NotifyIconA(NIM_ADD, &nid)) return false;
+  // A refused icon is kept, to be added when the taskbar comes (back).
+  tray.shown = Shell_NotifyIconA(NIM_ADD, &nid) != 0;
   S().trays[icon] = tray;
-  return true;
+  return tray.shown;
+}
+
+bool TrayIconShown(int icon) {
+  auto it = S().trays.find(icon);
+  return it != S().trays.end() && it->second.shown;
 }
 
 void ChangeTrayIcon(int icon, int image) {
@@ -100,7 +107,8 @@ void ChangeTrayIcon(int icon, int image) {
   if (it == S().trays.end()) return;
   it->second.image = image;
   NOTIFYICONDATAA nid = IconData(icon, it->second);
-  Shell_NotifyIconA(NIM_MODIFY, &nid);
+  // An icon the notification area no longer knows is gone until it is back.
+  if (!Shell_NotifyIconA(NIM_MODIFY, &nid)) it->second.shown = false;
 }
 
 void SetTrayTooltip(int icon, const std::string& text) {
@@ -108,7 +116,7 @@ void SetTrayTooltip(int icon, const std::string& text) {
   if (it == S().trays.end()) return;
   it->second.tooltip = text;
   NOTIFYICONDATAA nid = IconData(icon, it->second);
-  Shell_NotifyIconA(NIM_MODIFY, &nid);
+  if (!Shell_NotifyIconA(NIM_MODIFY, &nid)) it->second.shown = false;
 }
 
 void RemoveTrayIcon(int icon) {

@@ -1,0 +1,197 @@
+#include "render/render_job.h"
+
+#include <cstdint>
+
+#include "core/program_state.h"
+#include "core/scene_queue.h"
+#include "core/text.h"
+#include "platform/platform.h"
+#include "render/build_detection.h"
+#include "render/output_tools.h"
+#include "render/progress.h"
+#include "render/supervision.h"
+#include "ui/main_window.h"
+#include "ui/tray_about.h"
+
+namespace {
+
+constexpr int kRenderTimer = 1;
+constexpr int kRenderPeriod = 3000;
+
+bool ValidRow(int row) { return row >= 0 && row < g.queue.count && row < static_cast<int>(g.queue.fields.size()); }
+
+// Past the end of the queue every row counts as not started.
+int RenderState(int row) { return ValidRow(row) ? g.queue.renderStates[row] : 0; }
+
+// The frame a render of the scene starts at: after the frames already
+// there, first + F * step, or its first frame when there are none.
+std::int64_t FirstFrameToRender(const SceneEntry& entry) {
+  std::int64_t first = ReadNumber(entry[kFieldFirstFrame]);
+  std::int64_t found = g.framesFound - 2;
+  return found >= 1 ? first + found * EffectiveStep(entry) : first;
+}
+
+// The row that renders becomes the selected and current scene.
+void SelectRow(int row) {
+  pf::SetControlState(kQueueList, row);
+  g.queue.currentScene = row;
+}
+
+bool OutputPathKnown(const SceneEntry& entry) {
+  if (entry[kFieldOutputDir] == g.placeholder) {
+    pf::ShowMessage("Error!", "Please specify an output directory.", pf::kBoxError);
+    return false;
+  }
+  if (entry[kFieldOutputPrefix] == g.placeholder) {
+    pf::ShowMessage("Error!", "Please specify a filename.", pf::kBoxError);
+    return false;
+  }
+  return true;
+}
+
+void RestartRenderTimer() {
+  pf::StopTimer(kMainWindow, kRenderTimer);
+  pf::Pause(10);
+  pf::StartTimer(kMainWindow, kRenderTimer, kRenderPeriod);
+}
+
+// A missing output folder is made (one level); a failure shows up as a
+// renderer that writes no frames.
+void PrepareOutput(const SceneEntry& entry) {
+  const std::string& directory = entry[kFieldOutputDir];
+  if (!directory.empty() && pf::QueryFileSize(directory) != -2) pf::MakeDirectory(directory);
+  if (g.logCapableBuild) pf::DeletePath(RendererLogPath());
+}
+
+void ShowRenderingState(int row) {
+  for (int control : {kAddSceneButton, kEditSceneButton, kClearScenesButton, kMoveUpButton, kMoveDownButton,
+                      kOutputDirButton, kOutputFilenameButton, kLoadProjectButton, kSaveProjectButton,
+                      kSettingsButton, kFirstFrameButton, kLastFrameButton, kFrameStepButton})
+    pf::SetControlEnabled(control, false);
+  pf::SetControlText(kStatusText, "Rendering: " + FilePart(g.queue.scenePaths[row]));
+  pf::SetControlText(kStartQueueButton, "Stop Queue!");
+  pf::Pause(10);
+  // Without a tray icon a hidden window could not be brought back.
+  if (pf::TrayIconShown(kTrayIcon)) pf::SetWindowVisible(kMainWindow, false);
+}
+
+// Skips the rows that are done; the row reached is the one launched.
+int SkipDoneRows() {
+  while (RenderState(g.queue.renderCursor) == 2) {
+    ++g.queue.renderCursor;
+    pf::SetControlState(kQueueList, g.queue.renderCursor);
+  }
+  return g.queue.renderCursor;
+}
+
+}  // namespace
+
+std::string QuoteArgument(const std::string& argument) {
+  if (argument.find_first_of(" \t\"") == std::string::npos) return argument;
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes before a quote are doubled, and the quote escaped.
+    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, '\\');
+  quoted += '"';
+  return quoted;
+}
+
+std::string RendererParameters(int row, long long firstFrame) {
+  const SceneEntry& entry = g.queue.fields[row];
+  std::string text = " -3 -q -d";
+  text += QuoteArgument(g.settings.contentDirectory);
+  text += g.logCapableBuild ? " -llwsn_tallowbridge.log " : " ";
+  text += QuoteArgument(g.queue.scenePaths[row]);
+  text += " " + std::to_string(firstFrame);
+  text += " " + std::to_string(ReadNumber(entry[kFieldLastFrame]));
+  text += " " + std::to_string(EffectiveStep(entry));
+  return text;
+}
+
+void LaunchRenderJob() {
+  g.queue.queueChanged = 1;
+  ForgetRenderer();
+  RecountQueue();
+  const int row = SkipDoneRows();
+  SelectRow(row);
+  if (row >= g.queue.count || !ValidRow(row)) {
+    // The whole queue is done: nothing starts, the timer keeps ticking.
+    RestartRenderTimer();
+    g.queue.currentScene = g.rendererExitCode = g.queue.renderCursor = 0;
+    return;
+  }
+  if (!OutputPathKnown(g.queue.fields[row])) {
+    g.queue.renderCursor = 0;
+    return;
+  }
+  RefreshOutputListing();
+  RestartRenderTimer();
+  const SceneEntry& entry = g.queue.fields[row];
+  const std::int64_t firstFrame = FirstFrameToRender(entry);
+  PrepareOutput(entry);
+  const int flags = pf::ControlState(kConsoleViewCheck) == 1 ? 0 : pf::kRunHidden;
+  g.rendererProcess = pf::StartProgram(g.settings.rendererPath, RendererParameters(row, firstFrame),
+                                       DirectoryPart(g.settings.rendererPath), flags);
+  if (g.rendererProcess == 0) {
+    // Reported, and the window stays as it was before the launch.
+    g.queue.renderCursor = 0;
+    pf::ShowMessage("Error!", "Could not start the renderer:\n" + g.settings.rendererPath, pf::kBoxError);
+    return;
+  }
+  ApplyRendererPriority();
+  pf::SetProcessPriority(g.rendererProcess, g.rendererPriority);
+  g.rendering = 1;
+  g.rendererExitCode = pf::kStillActive;
+  ShowRenderingState(row);
+}
+
+void ApplyRendererPriority() {
+  if (g.rendererProcess <= 0) return;
+  g.rendererPriority = pf::ControlState(kHighPriorityCheck) == 1 ? pf::kPriorityHigh : pf::kPriorityIdle;
+  pf::SetProcessPriority(g.rendererProcess, g.rendererPriority);
+}
+
+void ForgetRenderer() {
+  if (g.rendererProcess) pf::ReleaseProcess(g.rendererProcess);
+  g.rendererProcess = 0;
+}
+
+void StartQueue() {
+  SelectRow(0);
+  g.queue.currentScene = pf::ControlState(kQueueList) >= 0 ? pf::ControlState(kQueueList) : 0;
+  RefreshOutputListing();
+  g.queue.detailsReenable = g.queue.queueChanged = 0;
+  LaunchRenderJob();
+  g.queue.detailsReenable = g.queue.queueChanged = 0;
+}
+
+void StopQueue() {
+  pf::SetControlState(kQueueList, 0);
+  if (g.rendererProcess > 0) {
+    pf::TerminateProgram(g.rendererProcess, 0);
+    ForgetRenderer();
+    g.rendering = 0;
+    g.rendererExitCode = -1;
+  }
+  g.queue.queueChanged = 1;
+  CheckRenderCompletion();
+  RefreshQueueState();
+}
+
+void ViewSceneInLightWave() {
+  int row = pf::ControlState(kQueueList);
+  if (!ValidRow(row)) return;
+  const std::string& scene = g.queue.scenePaths[row];
+  pf::ProcessHandle lightwave = pf::StartProgram(DirectoryPart(g.settings.rendererPath) + "lightwav.exe",
+                                                 QuoteArgument(scene), DirectoryPart(scene), 0);
+  if (lightwave) pf::ReleaseProcess(lightwave);
+}

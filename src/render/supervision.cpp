@@ -1,0 +1,104 @@
+#include "render/supervision.h"
+
+#include <string>
+
+#include "core/program_state.h"
+#include "core/scene_queue.h"
+#include "platform/platform.h"
+#include "render/idle_trigger.h"
+#include "render/output_tools.h"
+#include "render/progress.h"
+#include "render/render_job.h"
+#include "ui/main_window.h"
+#include "ui/tray_about.h"
+
+namespace {
+
+void SelectRow(int row) { pf::SetControlState(kQueueList, row); }
+
+// The display describes an idle program once a run is over: frames text,
+// percentage, the start button's caption, the editing controls and the
+// tray picture.
+void ShowIdleProgram() {
+  RefreshOutputListing();
+  RefreshQueueState();
+  pf::SetControlEnabled(kAddSceneButton, true);
+  RestoreIdleTrayIcon();
+}
+
+// Stopped, killed, crashed or failed: the run ends and the queue goes back
+// to its first row; scenes done stay done, so Start continues.
+void EndRun(const std::string& status) {
+  pf::SetControlText(kStatusText, status);
+  SelectRow(0);
+  g.queue.renderCursor = g.queue.currentScene = g.rendererExitCode = 0;
+  ForgetRenderer();
+  g.rendering = 0;
+  g.queue.detailsReenable = g.queue.queueChanged = 1;
+  RefreshQueueState();
+  RebuildQueueDisplay();
+  SelectRow(0);
+  ShowIdleProgram();
+  BringMainWindowToFront();
+}
+
+void FinishScene() {
+  g.queue.detailsReenable = 0;
+  pf::SetControlText(kStatusText, "LWSN was finished...");
+  g.queue.currentScene = 0;
+  SelectRow(0);
+  RefreshQueueState();
+  RebuildQueueDisplay();
+  ShowProgress();
+  if (g.queue.renderCursor < static_cast<int>(g.queue.renderStates.size()))
+    g.queue.renderStates[g.queue.renderCursor] = 2;
+  ForgetRenderer();
+  g.rendering = 0;
+  RestoreIdleTrayIcon();
+  BringMainWindowToFront();
+}
+
+// After a finished scene: the next one, or the end of the queue.
+void LaunchNextScene() {
+  ++g.queue.renderCursor;
+  RecountQueue();
+  if (g.queue.renderCursor >= g.queue.count) {
+    SelectRow(0);
+    g.queue.currentScene = g.rendererExitCode = g.queue.renderCursor = 0;
+    ShowIdleProgram();
+    return;
+  }
+  SelectRow(g.queue.renderCursor);
+  g.queue.currentScene = g.queue.renderCursor;
+  LaunchRenderJob();
+  // As Start does: the check boxes keep their state for the whole run.
+  g.queue.detailsReenable = g.queue.queueChanged = 0;
+  if (!g.rendering) ShowIdleProgram();
+}
+
+}  // namespace
+
+void SupervisionTick() {
+  g.rendererExitCode = pf::ProcessExitCode(g.rendererProcess);
+  RefreshOutputListing();
+  CheckRenderCompletion();
+  // A run that ended in this tick leaves the idle picture in place.
+  if (g.rendering) BlinkTrayIcon();
+  IdleTick();
+}
+
+void CheckRenderCompletion() {
+  const int code = g.rendererExitCode;
+  if (code < 0) {
+    EndRun("LWSN was terminated!");
+    return;
+  }
+  if (code > 0 && code != pf::kStillActive) {
+    EndRun("LWSN failed! (exit code " + std::to_string(code) + ")");
+    return;
+  }
+  if (code != 0 || g.rendererProcess <= 0) return;   // still running
+  FinishScene();
+  const int cursor = g.queue.renderCursor;
+  if (cursor < static_cast<int>(g.queue.renderStates.size()) && g.queue.renderStates[cursor] == 2) LaunchNextScene();
+}

@@ -1,0 +1,11 @@
+// Watching a render job on the render timer's ticks: the renderer's exit
+// code, the frames it wrote, and what follows when it ends.
+#pragma once
+
+// One tick of the render timer while a job runs.
+void SupervisionTick();
+
+// Acts on the renderer's exit code: a negative code (also Stop's) ends the
+// run as terminated, a positive one as failed; 0 marks the scene done and
+// starts the next one; 259 (still running) changes nothing.
+void CheckRenderCompletion();
