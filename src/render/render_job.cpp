@@ -111,9 +111,12 @@ std::string RendererParameters(int row, long long firstFrame) {
   text += QuoteArgument(g.settings.contentDirectory);
   text += g.logCapableBuild ? " -llwsn_tallowbridge.log " : " ";
   text += QuoteArgument(g.queue.scenePaths[row]);
-  text += " " + std::to_string(firstFrame);
-  text += " " + std::to_string(ReadNumber(entry[kFieldLastFrame]));
-  text += " " + std::to_string(EffectiveStep(entry));
+  // Appended piece by piece: GCC 12 warns of an overlap in " " + temporary.
+  for (std::int64_t frame : {std::int64_t{firstFrame}, std::int64_t{ReadNumber(entry[kFieldLastFrame])},
+                             EffectiveStep(entry)}) {
+    text += ' ';
+    text += std::to_string(frame);
+  }
   return text;
 }
 

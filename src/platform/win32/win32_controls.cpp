@@ -5,7 +5,6 @@
 #include "platform/win32/win32_internal.h"
 
 #include <commctrl.h>
-#include <richedit.h>
 
 #include <algorithm>
 
@@ -85,10 +84,6 @@ struct ClassAndStyle {
   DWORD exStyle;
 };
 
-const char* RichEditClass() {
-  return GetModuleHandleA("Msftedit.dll") ? "RICHEDIT50W" : "RichEdit20A";
-}
-
 // A run of option buttons forms one group: the first of a run starts it.
 bool PreviousIsOptionButton(int window) {
   return S().lastCreated.count(window) && S().lastCreated[window] == pf::ControlKind::OptionButton;
@@ -114,8 +109,10 @@ ClassAndStyle ClassFor(int window, pf::ControlKind kind) {
     // instead of wrapping onto a second line nobody sees.
     case K::Label: return {"STATIC", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0};
     case K::LabelRight: return {"STATIC", SS_RIGHT | SS_NOPREFIX | SS_ENDELLIPSIS, 0};
+    // A multi-line edit, not a rich edit: Wine's rich edit takes seconds, and
+    // longer each time, to replace a text of thousands of lines.
     case K::RichText:
-      return {RichEditClass(),
+      return {"EDIT",
               ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL |
                   WS_TABSTOP,
               WS_EX_CLIENTEDGE};
@@ -163,6 +160,23 @@ void ApplyTooltip(const ControlRecord& c, const std::string& text) {
   } else {
     SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
   }
+}
+
+// A multi-line edit breaks lines at CR LF only; the program's texts may end
+// a line with CR alone (the renderer's log) or LF alone.
+std::string WithCrLf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  for (size_t i = 0; i < text.size(); ++i) {
+    char ch = text[i];
+    if (ch != '\r' && ch != '\n') {
+      out += ch;
+      continue;
+    }
+    out += "\r\n";
+    if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+  }
+  return out;
 }
 
 std::string WindowText(HWND hwnd) {
@@ -223,9 +237,9 @@ bool CreateControl(int window, const ControlSpec& layout) {
                               nullptr);
   if (!hwnd) return false;
   SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::Font(layout.font)), FALSE);
-  if (layout.kind == ControlKind::EditField || layout.kind == ControlKind::ReadOnlyField)
+  if (layout.kind == ControlKind::EditField || layout.kind == ControlKind::ReadOnlyField ||
+      layout.kind == ControlKind::RichText)
     SendMessageA(hwnd, EM_LIMITTEXT, 0, 0);   // no length limit
-  if (layout.kind == ControlKind::RichText) SendMessageA(hwnd, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
 
   ControlRecord c;
   c.hwnd = hwnd;
@@ -271,7 +285,7 @@ void SetControlText(int control, const std::string& text) {
   auto* c = Control(control);
   if (!c || HasItems(c->kind) || c->kind == ControlKind::TabPanel) return;
   S().settingText = true;
-  SetWindowTextA(c->hwnd, text.c_str());
+  SetWindowTextA(c->hwnd, c->kind == ControlKind::RichText ? WithCrLf(text).c_str() : text.c_str());
   S().settingText = false;
 }
 

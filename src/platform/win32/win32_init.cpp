@@ -80,7 +80,6 @@ bool InitPlatform() {
   InitCommonControlsEx(&icc);
   // The folder requester's new-style dialog needs OLE on this thread.
   OleInitialize(nullptr);
-  if (!LoadLibraryA("Msftedit.dll")) LoadLibraryA("Riched20.dll");
   s.taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
   s.fonts[kFontSystem] = SystemFont();
   s.ownFont[kFontSystem] = s.fonts[kFontSystem] != nullptr;
