@@ -47,7 +47,7 @@ struct Settings {
   int detectMouseInactivity = 0;
   std::string lastSavedProject;
   std::string lastSceneDirectory;
-  int projectAutoLoaded = 0;
+  int projectAutoLoaded = 0;   // start-up is past the one reading that may reload the last project
 };
 
 // The queue: row i of every list belongs to line i of the queue list.

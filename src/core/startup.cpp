@@ -30,6 +30,9 @@ void LoadOrCreateSettings() {
   } else {
     LoadSettings();
   }
+  // A first run writes the file instead of reading it: no later reading may
+  // reload a project either.
+  g.settings.projectAutoLoaded = 1;
   if (g.settings.rendererPath.empty()) RunFirstRunSettingsWindow();
   if (g.quitRequested) EndProgram();
 }

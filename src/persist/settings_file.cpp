@@ -78,10 +78,12 @@ void LoadSettings() {
   s.lastSceneDirectory = PreferenceFile::ReadString(kLastSceneDirKey, s.lastSceneDirectory);
   PreferenceFile::Close();
 
-  // The last project is reloaded once per run: a later reload of the
-  // settings (Cancel in the settings window) leaves the queue alone.
-  if (s.loadLastProject && !s.projectAutoLoaded) {
-    s.projectAutoLoaded = 1;
+  // The last project is reloaded only by the first reading, at start-up: a
+  // later reading (Cancel in the settings window) leaves the queue alone,
+  // even when the switch was turned on in between.
+  const bool firstReading = !s.projectAutoLoaded;
+  s.projectAutoLoaded = 1;
+  if (s.loadLastProject && firstReading) {
     g.currentProjectPath = s.lastSavedProject;
     LoadProject();
   }

@@ -151,12 +151,18 @@ TEST_F(SettingsFileTest, LastProjectIsReloadedOncePerRun) {
   EXPECT_EQ(g.currentProjectPath, "C:\\Jobs\\other.tbp");
 }
 
-TEST_F(SettingsFileTest, NoReloadWhenSwitchedOff) {
+// Switched off at start-up, then on in the settings window (OK), then a
+// Cancel there reads the file again: the queue is left alone.
+TEST_F(SettingsFileTest, NoReloadWhenSwitchedOnAfterStartUp) {
   WriteWinFile(kIni,
                "[Program Settings]\r\nLoad last project upon startup = NO\r\n"
                "Last Saved Project = C:\\Jobs\\a.tbp\r\n");
   LoadSettings();
-  EXPECT_EQ(g.settings.projectAutoLoaded, 0);
+  EXPECT_EQ(g.currentProjectPath, "");
+  g.settings.loadLastProject = 1;
+  SaveSettings();
+  LoadSettings();
+  EXPECT_EQ(g.settings.loadLastProject, 1);
   EXPECT_EQ(g.currentProjectPath, "");
 }
 

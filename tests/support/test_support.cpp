@@ -68,7 +68,8 @@ void ProgramTest::SetUp() {
   WriteWinFile("C:\\Tallowbridge\\Tallowbridge.ini",
                "[Required Settings]\r\nLWSN.EXE Location = C:\\LW\\Programs\\lwsn.exe\r\n"
                "Content Directory = C:\\LW\\\r\n[Program Settings]\r\n"
-               "Confirm overwrite scene file (if changed) = NO\r\n");
+               "Confirm overwrite scene file (if changed) = NO\r\nLoad last project upon startup = NO\r\n"
+               "Continue rendering upon startup = NO\r\n");
 }
 
 void ProgramTest::Run(std::vector<std::function<void()>> steps) {
