@@ -111,5 +111,8 @@ int ScenarioRender(const Setup& setup);
 int ScenarioRenderFailure(const Setup& setup);
 int ScenarioRenderCrash(const Setup& setup);
 int ScenarioQueue(const Setup& setup);
+int ScenarioEdit(const Setup& setup);
+int ScenarioQueueRender(const Setup& setup);
+int ScenarioCpu(const Setup& setup);
 
 }  // namespace e2e

@@ -9,7 +9,7 @@
 # TB_SHOT=path.png takes screenshots of the screen where a scenario offers
 # them: the main window freshly shown as path.png, the others beside it
 # (path-settings.png, path-settings-user.png, path-wide.png,
-# path-queue-wide.png).
+# path-queue-wide.png, path-edit-filename.png, path-edit-settings.png).
 # The Wine prefix lives in build/wineprefix and is reused between runs.
 set -uo pipefail
 
@@ -18,7 +18,7 @@ build_arg=${1:-build/windows}
 case "$build_arg" in /*) build=$build_arg ;; *) build=$root/$build_arg ;; esac
 shift || true
 scenarios=("$@")
-[ ${#scenarios[@]} -eq 0 ] && scenarios=(platform standin mainwindow mainwindow-hidpi firstrun locate queue)
+[ ${#scenarios[@]} -eq 0 ] && scenarios=(platform standin mainwindow mainwindow-hidpi firstrun locate queue edit)
 
 driver=$build/tests/e2e/tbdriver.exe
 program=$build/Tallowbridge.exe

@@ -23,6 +23,9 @@ const Scenario kScenarios[] = {
     {"renderfail", e2e::ScenarioRenderFailure},
     {"rendercrash", e2e::ScenarioRenderCrash},
     {"queue", e2e::ScenarioQueue},
+    {"edit", e2e::ScenarioEdit},
+    {"queue-render", e2e::ScenarioQueueRender},
+    {"cpu", e2e::ScenarioCpu},
 };
 
 }  // namespace
