@@ -4,6 +4,7 @@
 #include "core/scene_edits.h"
 #include "core/scene_queue.h"
 #include "core/startup.h"
+#include "persist/project_file.h"
 #include "render/output_tools.h"
 #include "render/progress.h"
 #include "render/render_job.h"
@@ -65,6 +66,8 @@ void DispatchControl(const pf::Event& event) {
     case kLastFrameButton: EditLastFrame(); break;
     case kFrameStepButton: EditFrameStep(); break;
     case kViewOutputDirButton: ToggleOutputView(); break;
+    case kLoadProjectButton: LoadProjectWithRequester(); break;
+    case kSaveProjectButton: SaveProject(); break;
     case kDeleteFramesButton: DeleteAllFrames(); break;
     case kViewImageButton: ViewLastImage(); break;
     case kAboutButton: ShowAbout(); break;

@@ -2,9 +2,11 @@
 
 #include "core/main_loop.h"
 #include "core/program_state.h"
+#include "core/scene_queue.h"
 #include "persist/settings_file.h"
 #include "platform/platform.h"
 #include "render/build_detection.h"
+#include "render/output_tools.h"
 #include "render/render_job.h"
 #include "ui/main_window.h"
 #include "ui/settings_window.h"
@@ -37,9 +39,21 @@ void LoadOrCreateSettings() {
   if (g.quitRequested) EndProgram();
 }
 
-// Reloaded project announced, or the queue continued (steps 14 to 16).
+// A project reloaded at start-up is announced, or its queue continued at
+// once; continuing needs at least one queued scene.
 void ResumeReloadedProject() {
-  // Filled in with the project file and the renderer launch.
+  const Settings& s = g.settings;
+  if (s.loadLastProject && !s.continueRendering && !g.projectLoadFailed)
+    pf::ShowMessage("Info", "Tallowbridge Project:\n'" + g.currentProjectPath + "'\n loaded correctly!", pf::kBoxInfo);
+  if (s.loadLastProject && s.continueRendering && !g.projectLoadFailed && RecountQueue() >= 1) {
+    pf::ShowMessage("Info", "continues", pf::kBoxInfo);
+    pf::SetControlState(kQueueList, 0);
+    g.queue.currentScene = pf::ControlState(kQueueList);
+    RefreshOutputListing();
+    g.queue.detailsReenable = g.queue.queueChanged = 0;
+    LaunchRenderJob();
+    g.queue.detailsReenable = g.queue.queueChanged = 0;
+  }
   g.projectLoadFailed = 0;
 }
 
