@@ -5,6 +5,7 @@
 
 #include "core/program_state.h"
 #include "platform/platform.h"
+#include "ui/nested_loop.h"
 #include "scene/render_tables.h"
 #include "scene/scene_rewriter.h"
 #include "ui/main_window.h"
@@ -87,17 +88,6 @@ bool HandleControl(int control) {
   }
 }
 
-void RunOutputFilenameWindow() {
-  for (;;) {
-    pf::Event event = pf::WaitWindowEvent();
-    if (event.code == pf::kEventNone) return;   // the platform is shutting down
-    // Timer, tray, menu and close events are dropped: supervision pauses
-    // while the window is open, and nothing reaches the main loop later.
-    if (event.code != pf::kEventGadget) continue;
-    if (!HandleControl(event.control)) return;
-  }
-}
-
 }  // namespace
 
 void OpenOutputFilenameWindow() {
@@ -109,7 +99,7 @@ void OpenOutputFilenameWindow() {
   pf::SetWindowVisible(kOutputFilenameWindow, true);
   pf::SetWindowTopmost(kOutputFilenameWindow, true);
   FillFromEntry();
-  RunOutputFilenameWindow();
+  RunNestedLoop(HandleControl);
 
   pf::CloseWindowNumber(kOutputFilenameWindow);
   pf::Pause(10);

@@ -6,6 +6,7 @@
 #include "core/scene_edits.h"
 #include "core/scene_queue.h"
 #include "platform/platform.h"
+#include "ui/nested_loop.h"
 #include "render/output_tools.h"
 #include "scene/render_tables.h"
 #include "scene/scene_reader.h"
@@ -268,17 +269,6 @@ bool HandleControl(int control) {
   return true;
 }
 
-void RunSceneSettingsWindow() {
-  for (;;) {
-    pf::Event event = pf::WaitWindowEvent();
-    if (event.code == pf::kEventNone) return;   // the platform is shutting down
-    // Timer, tray, menu and close events are dropped: supervision pauses
-    // while the window is open, and nothing reaches the main loop later.
-    if (event.code != pf::kEventGadget) continue;
-    if (!HandleControl(event.control)) return;
-  }
-}
-
 }  // namespace
 
 void OpenSceneSettingsWindow() {
@@ -297,7 +287,7 @@ void OpenSceneSettingsWindow() {
   visit.frameSizeLabel = Entry()[kFieldFrameSizeLabel];
   FillFromEntry();
   EnableSaving(false);
-  RunSceneSettingsWindow();
+  RunNestedLoop(HandleControl);
 
   pf::CloseWindowNumber(kSceneSettingsWindow);
   pf::Pause(10);

@@ -6,6 +6,7 @@
 #include "core/text.h"
 #include "persist/settings_file.h"
 #include "platform/platform.h"
+#include "ui/nested_loop.h"
 #include "render/build_detection.h"
 
 namespace {
@@ -192,14 +193,7 @@ void FillSettingsWindow() {
 
 void RunSettingsWindow() {
   FillSettingsWindow();
-  for (;;) {
-    pf::Event event = pf::WaitWindowEvent();
-    if (event.code == pf::kEventNone) return;  // the platform is shutting down
-    // Timer, tray, menu and close events are dropped: supervision pauses
-    // while the window is open.
-    if (event.code != pf::kEventGadget) continue;
-    if (!HandleControl(event.control)) break;
-  }
+  RunNestedLoop(HandleControl);
   pf::Pause(10);
   pf::ActivateWindowNumber(kMainWindow);
 }
