@@ -84,8 +84,9 @@ void HandleMainEvent(const pf::Event& event) {
     QuitProgram();
     return;
   }
-  // A minimised window leaves the taskbar; the tray icon brings it back.
-  if (pf::IsWindowMinimised(kMainWindow)) pf::SetWindowVisible(kMainWindow, false);
+  // A minimised window leaves the taskbar; the tray icon brings it back, so
+  // without one it stays minimised on the taskbar.
+  if (pf::IsWindowMinimised(kMainWindow) && pf::TrayIconShown(kTrayIcon)) pf::SetWindowVisible(kMainWindow, false);
   if (event.code == pf::kEventTray && event.type == kTrayLeftClick) BringMainWindowToFront();
   if (event.code == pf::kEventTray && g.queue.count >= 1) {
     BuildQueueStatusMenu();

@@ -271,6 +271,15 @@ TEST_F(RenderTest, NoTrayIconNoHiddenWindow) {
   EXPECT_TRUE(pf::IsWindowVisible(kMainWindow));
 }
 
+TEST_F(RenderTest, NoTrayIconNoHidingAMinimisedWindow) {
+  headless::RefuseTrayIcon();
+  Run({[] {
+    headless::Minimise(kMainWindow);
+    headless::PushTimer();
+  }});
+  EXPECT_TRUE(pf::IsWindowVisible(kMainWindow));
+}
+
 TEST_F(RenderTest, HighPriorityCheckSetsTheClass) {
   Scenes(1);
   Run({[] {
