@@ -84,6 +84,8 @@ void SupervisionTick() {
   CheckRenderCompletion();
   // A run that ended in this tick leaves the idle picture in place.
   if (g.rendering) BlinkTrayIcon();
+  // An icon lost with the taskbar cannot bring the window back: show it.
+  if (!pf::TrayIconShown(kTrayIcon) && !pf::IsWindowVisible(kMainWindow)) pf::SetWindowVisible(kMainWindow, true);
   IdleTick();
 }
 

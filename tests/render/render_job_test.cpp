@@ -271,6 +271,21 @@ TEST_F(RenderTest, NoTrayIconNoHiddenWindow) {
   EXPECT_TRUE(pf::IsWindowVisible(kMainWindow));
 }
 
+TEST_F(RenderTest, AWindowHiddenWhileRenderingComesBackWhenTheIconIsLost) {
+  Scenes(1);
+  Run({[] {
+         AddScenes(1);
+         PushGadget(kStartQueueButton);
+       },
+       [] {
+         EXPECT_FALSE(pf::IsWindowVisible(kMainWindow));
+         headless::LoseTrayIcons();
+         headless::PushTimer();
+       }});
+  EXPECT_EQ(g.rendering, 1);
+  EXPECT_TRUE(pf::IsWindowVisible(kMainWindow));
+}
+
 TEST_F(RenderTest, NoTrayIconNoHidingAMinimisedWindow) {
   headless::RefuseTrayIcon();
   Run({[] {

@@ -116,6 +116,7 @@ const std::vector<Launch>& Launches();
 void SetExitCode(pf::ProcessHandle process, int code);
 void FailNextLaunch();        // the next StartProgram or OpenWithShell fails
 void RefuseTrayIcon(bool refuse = true);   // the notification area refuses icons
+void LoseTrayIcons();                       // as when the taskbar goes away
 int TrayImage(int icon = 0);                // the picture shown, -1 without an icon
 int OwnPriority();
 

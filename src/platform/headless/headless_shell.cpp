@@ -125,6 +125,7 @@ void SetExitCode(pf::ProcessHandle process, int code) {
 }
 void FailNextLaunch() { S().failNextLaunch = true; }
 void RefuseTrayIcon(bool refuse) { S().refuseTray = refuse; }
+void LoseTrayIcons() { S().trayIcons.clear(); }
 int TrayImage(int icon) {
   auto it = S().trayIcons.find(icon);
   return it == S().trayIcons.end() ? -1 : it->second;
