@@ -5,7 +5,7 @@
 #   tests/e2e/run-e2e.sh [windows-build-dir] [scenario...]
 #
 # Scenarios default to the list below (tests/e2e/README.md tells them all;
-# render, renderfail and rendercrash join it once the queue can render).
+# "cpu", a one-minute measurement, runs only when named).
 # TB_SHOT=path.png takes screenshots of the screen where a scenario offers
 # them: the main window freshly shown as path.png, the others beside it
 # (path-settings.png, path-settings-user.png, path-wide.png,
@@ -18,7 +18,8 @@ build_arg=${1:-build/windows}
 case "$build_arg" in /*) build=$build_arg ;; *) build=$root/$build_arg ;; esac
 shift || true
 scenarios=("$@")
-[ ${#scenarios[@]} -eq 0 ] && scenarios=(platform standin mainwindow mainwindow-hidpi firstrun locate queue edit)
+[ ${#scenarios[@]} -eq 0 ] && scenarios=(platform standin mainwindow mainwindow-hidpi firstrun locate queue edit
+  render renderfail rendercrash queue-render)
 
 driver=$build/tests/e2e/tbdriver.exe
 program=$build/Tallowbridge.exe

@@ -1,6 +1,6 @@
 // Scenario "standin": the stand-in lwsn.exe keeps the renderer contract the
 // other scenarios rely on: command line, frame files, log, version text and
-// the failures it can be told to show.
+// the failures it can be told to show, by the environment or by the scene.
 #include <cstdio>
 #include <vector>
 
@@ -20,8 +20,9 @@ std::string Scene(const char* saver, int format, const char* prefix) {
 
 // Runs the renderer with parameters in folder and waits for its end; the
 // exit code, or 259 when it is still running after waitMs (then it is ended).
+// pid, when given, receives the process id.
 DWORD Render(const std::string& renderer, const std::string& parameters, const std::string& folder,
-             int waitMs = 20000) {
+             int waitMs = 20000, DWORD* pid = nullptr) {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -29,6 +30,7 @@ DWORD Render(const std::string& renderer, const std::string& parameters, const s
   if (!CreateProcessA(renderer.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                       folder.c_str(), &si, &pi))
     return 0xFFFFFFFF;
+  if (pid) *pid = pi.dwProcessId;
   DWORD code = STILL_ACTIVE;
   if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(waitMs)) == WAIT_OBJECT_0)
     GetExitCodeProcess(pi.hProcess, &code);
@@ -111,6 +113,77 @@ void CheckFailures(const Setup& setup, const std::string& content, const std::st
         "stand-in: a missing scene gives exit code 2");
 }
 
+// The frame files of "orders.lws" (format 1: shot001.tga ...) present.
+std::string FramesThere(const std::string& renders) {
+  std::string there;
+  for (int frame = 1; frame <= 5; ++frame) {
+    std::string name = "shot00" + std::to_string(frame) + ".tga";
+    if (!Exists(Join(renders, name))) continue;
+    if (!there.empty()) there += ' ';
+    there += name;
+  }
+  return there;
+}
+
+// Orders written into the scene: each scene of a queue can behave its own
+// way, and a scene's order wins over the environment's.
+void CheckSceneOrders(const Setup& setup, const std::string& content, const std::string& folder) {
+  const std::string renders = Join(content, "Orders");
+  const std::string scene = Join(content, "orders.lws");
+  const std::string parameters = " -3 -q -d" + content + "\\ orders.lws 1 5 1";
+  MakeFolders(renders);
+  auto order = [&](const std::string& lines) {
+    for (int frame = 1; frame <= 5; ++frame)
+      DeleteFileA(Join(renders, "shot00" + std::to_string(frame) + ".tga").c_str());
+    WriteText(scene, Scene("LW_TGA24(.tga)", 1, "Orders\\shot") + lines);
+  };
+
+  order("StandinBehaviour exit 7 after 2\r\n");
+  Check(Render(setup.renderer, parameters, folder) == 7, "stand-in: 'exit 7 after 2' in the scene gives exit code 7");
+  Check(FramesThere(renders) == "shot001.tga shot002.tga", "stand-in: two frames before the failure",
+        FramesThere(renders));
+
+  order("StandinBehaviour crash after 1\r\n");
+  DWORD crash = Render(setup.renderer, parameters, folder);
+  Check(static_cast<int>(crash) < 0, "stand-in: 'crash after 1' ends with a negative code",
+        std::to_string(static_cast<int>(crash)));
+  Check(FramesThere(renders) == "shot001.tga", "stand-in: one frame before the crash", FramesThere(renders));
+
+  order("StandinBehaviour hang after 3\r\n");
+  Check(Render(setup.renderer, parameters, folder, 2000) == STILL_ACTIVE, "stand-in: 'hang after 3' keeps running");
+  Check(FramesThere(renders) == "shot001.tga shot002.tga shot003.tga", "stand-in: three frames before the hang",
+        FramesThere(renders));
+
+  // The environment asks for no delay; the scene for 300 ms a frame.
+  order("StandinBehaviour frameMs 300\r\n");
+  DWORD start = GetTickCount();
+  DWORD code = Render(setup.renderer, parameters, folder);
+  DWORD took = GetTickCount() - start;
+  Check(code == 0 && took >= 1500, "stand-in: 'frameMs 300' makes five frames take 1.5 s or more",
+        std::to_string(took) + " ms, exit code " + std::to_string(code));
+  Check(FramesThere(renders) == "shot001.tga shot002.tga shot003.tga shot004.tga shot005.tga",
+        "stand-in: all five frames without a failure order", FramesThere(renders));
+
+  SetEnvironmentVariableA("TB_STANDIN_EXIT", "5");
+  SetEnvironmentVariableA("TB_STANDIN_FAIL_AFTER", "1");
+  order("StandinBehaviour after 4\r\n");
+  code = Render(setup.renderer, parameters, folder);
+  Check(code == 5 && FramesThere(renders) == "shot001.tga shot002.tga shot003.tga shot004.tga",
+        "stand-in: the scene's 'after 4' wins over TB_STANDIN_FAIL_AFTER=1",
+        FramesThere(renders) + ", exit code " + std::to_string(code));
+  SetEnvironmentVariableA("TB_STANDIN_EXIT", nullptr);
+  SetEnvironmentVariableA("TB_STANDIN_FAIL_AFTER", nullptr);
+
+  // The process id for a test that looks at the renderer's process.
+  const std::string pidFile = Join(folder, "lwsn.pid");
+  SetEnvironmentVariableA("TB_STANDIN_PID_FILE", pidFile.c_str());
+  DWORD pid = 0;
+  Render(setup.renderer, parameters, folder, 20000, &pid);
+  SetEnvironmentVariableA("TB_STANDIN_PID_FILE", nullptr);
+  Check(ReadFile(pidFile) == std::to_string(pid) + "\n", "stand-in: TB_STANDIN_PID_FILE holds its process id",
+        ReadFile(pidFile));
+}
+
 }  // namespace
 
 int ScenarioStandIn(const Setup& setup) {
@@ -122,6 +195,7 @@ int ScenarioStandIn(const Setup& setup) {
   CheckTgaFrames(setup, content, folder);
   CheckBmpFramesWithBlanks(setup, content, folder);
   CheckFailures(setup, content, folder);
+  CheckSceneOrders(setup, content, folder);
   SetEnvironmentVariableA("TB_STANDIN_FRAME_MS", nullptr);
   return Failures() == 0 ? 0 : 1;
 }

@@ -2,7 +2,8 @@
 //   lwsn.exe -3 -q -d<content dir> [-l<log name>] <scene> <first> <last> <step>
 // It writes one test-pattern frame file per frame where the scene says, keeps
 // a CR-separated log in its working directory when asked, and can be told by
-// environment variables to be slow, fail, crash or hang (see README.md).
+// environment variables, or per scene by "StandinBehaviour" lines in the
+// scene, to be slow, fail, crash or hang (see README.md).
 #include <windows.h>
 
 #include <cstdio>
@@ -92,33 +93,59 @@ struct Log {
   }
 };
 
-// Records the exact command line and working directory for a test to read.
+// Records this process's id, so that a test can look at the process itself,
+// and then the exact command line and working directory: once a test sees
+// the command line, the id beside it is this run's.
 void RecordInvocation() {
+  const char* pidFile = std::getenv("TB_STANDIN_PID_FILE");
+  if (pidFile && *pidFile) {
+    // Written beside and then moved over the old file, so that a reader never
+    // sees a half-written id.
+    std::string temporary = std::string(pidFile) + ".new";
+    if (std::FILE* f = std::fopen(temporary.c_str(), "wb")) {
+      std::fprintf(f, "%lu\n", static_cast<unsigned long>(GetCurrentProcessId()));
+      std::fclose(f);
+      MoveFileExA(temporary.c_str(), pidFile, MOVEFILE_REPLACE_EXISTING);
+    }
+  }
   const char* file = std::getenv("TB_STANDIN_ARGS_FILE");
-  if (!file || !*file) return;
-  char cwd[MAX_PATH * 4] = {};
-  GetCurrentDirectoryA(sizeof cwd, cwd);
-  if (std::FILE* f = std::fopen(file, "ab")) {
-    std::fprintf(f, "%s\n%s\n", GetCommandLineA(), cwd);
-    std::fclose(f);
+  if (file && *file) {
+    char cwd[MAX_PATH * 4] = {};
+    GetCurrentDirectoryA(sizeof cwd, cwd);
+    if (std::FILE* f = std::fopen(file, "ab")) {
+      std::fprintf(f, "%s\n%s\n", GetCommandLineA(), cwd);
+      std::fclose(f);
+    }
   }
 }
 
-// The failure asked for by the environment, once failAfter frames are done.
-void FailIfAsked(Log& log) {
-  if (EnvNumber("TB_STANDIN_CRASH", 0)) {
+// The environment's orders; the scene's "StandinBehaviour" lines may
+// change them when it is read.
+standin::Behaviour BehaviourFromEnvironment() {
+  standin::Behaviour b;
+  b.frameMs = EnvNumber("TB_STANDIN_FRAME_MS", b.frameMs);
+  b.failAfter = EnvNumber("TB_STANDIN_FAIL_AFTER", 0);
+  b.crash = EnvNumber("TB_STANDIN_CRASH", 0) != 0;
+  b.hang = EnvNumber("TB_STANDIN_HANG", 0) != 0;
+  const char* code = std::getenv("TB_STANDIN_EXIT");
+  b.exits = code && *code;
+  b.exitCode = b.exits ? std::atoi(code) : 0;
+  return b;
+}
+
+// The failure asked for, once failAfter frames are done.
+void FailIfAsked(const standin::Behaviour& b, Log& log) {
+  if (b.crash) {
     log.Line("Crashing as asked.");
     RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
   }
-  if (EnvNumber("TB_STANDIN_HANG", 0)) {
+  if (b.hang) {
     log.Line("Hanging as asked.");
     for (;;) Sleep(60000);
   }
-  if (const char* code = std::getenv("TB_STANDIN_EXIT")) {
-    if (*code) {
-      log.Line("Failing as asked.");
-      ExitProcess(static_cast<UINT>(std::atoi(code)));
-    }
+  if (b.exits) {
+    log.Line("Failing as asked.");
+    ExitProcess(static_cast<UINT>(b.exitCode));
   }
 }
 
@@ -136,18 +163,18 @@ int main(int argc, char** argv) {
   log.Line(std::string("LightWave command-line renderer ") + (kVersion + 1));
   std::string scenePath = InContent(args.scene, args.contentDir);
   standin::SceneOutput scene;
+  scene.behaviour = BehaviourFromEnvironment();
   log.Line("Loading scene " + scenePath);
   if (!standin::ReadScene(scenePath, scene)) {
     log.Line("Cannot read scene " + scenePath);
     return 2;
   }
-  int frameMs = EnvNumber("TB_STANDIN_FRAME_MS", 200);
-  int failAfter = EnvNumber("TB_STANDIN_FAIL_AFTER", 0);
+  const standin::Behaviour& behaviour = scene.behaviour;
   int step = args.step > 0 ? args.step : 1;
   int done = 0;
   for (int frame = args.first; frame <= args.last; frame += step) {
-    if (done == failAfter) FailIfAsked(log);
-    if (frameMs > 0) Sleep(static_cast<DWORD>(frameMs));
+    if (done == behaviour.failAfter) FailIfAsked(behaviour, log);
+    if (behaviour.frameMs > 0) Sleep(static_cast<DWORD>(behaviour.frameMs));
     if (scene.saveRgb && !scene.prefix.empty()) {
       std::string path = standin::FramePath(scene, args.contentDir, frame);
       if (!standin::WriteFrameImage(path, standin::SaverExtension(scene.saver), scene.width, scene.height,
@@ -161,7 +188,7 @@ int main(int argc, char** argv) {
     }
     ++done;
   }
-  FailIfAsked(log);
+  FailIfAsked(behaviour, log);
   log.Line("Rendering done.");
   return 0;
 }

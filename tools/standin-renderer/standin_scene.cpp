@@ -62,6 +62,8 @@ bool ReadScene(const std::string& path, SceneOutput& out) {
       out.saver = rest;
     } else if (StartsWithKey(line, "OutputFilenameFormat", rest)) {
       out.filenameFormat = std::atoi(rest.c_str());
+    } else if (StartsWithKey(line, "StandinBehaviour", rest)) {
+      ApplyBehaviourWords(rest, out.behaviour);
     }
   }
   if (multiplier > 0.0) {
@@ -74,6 +76,27 @@ bool ReadScene(const std::string& path, SceneOutput& out) {
   if (out.width > 4096) out.width = 4096;
   if (out.height > 4096) out.height = 4096;
   return true;
+}
+
+void ApplyBehaviourWords(const std::string& words, Behaviour& behaviour) {
+  std::istringstream in(words);
+  std::string word;
+  while (in >> word) {
+    if (word == "crash") {
+      behaviour.crash = true;
+    } else if (word == "hang") {
+      behaviour.hang = true;
+    } else if (word == "frameMs" || word == "exit" || word == "after") {
+      int value = 0;
+      if (!(in >> value)) break;
+      if (word == "frameMs") behaviour.frameMs = value;
+      if (word == "exit") {
+        behaviour.exits = true;
+        behaviour.exitCode = value;
+      }
+      if (word == "after") behaviour.failAfter = value;
+    }
+  }
 }
 
 std::string SaverExtension(const std::string& saver) {
