@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <utility>
 
 #include "platform/headless/headless_internal.h"
 
@@ -30,6 +31,25 @@ std::map<pf::FileHandle, OpenFile>& Files() {
   return files;
 }
 
+// Counts a file operation; true when it is the one asked to fail. Names are
+// built only while operations are counted.
+bool Counting() { return S().countFileOperations; }
+bool Fails(std::string operation) {
+  auto& s = S();
+  if (!s.countFileOperations) return false;
+  s.fileOperations.push_back(std::move(operation));
+  return s.fileOperations.size() == s.failFileOperation;
+}
+
+const char* ModeName(pf::FileMode mode) {
+  switch (mode) {
+    case pf::FileMode::ReadShared: return "read";
+    case pf::FileMode::ReadWriteShared: return "readwrite";
+    case pf::FileMode::CreateWrite: return "create";
+  }
+  return "?";
+}
+
 bool IsLocked(const std::string& path) { return S().locked.count(Normalised(path)) > 0; }
 bool IsReadOnly(const std::string& path) { return S().readOnly.count(Normalised(path)) > 0; }
 
@@ -49,6 +69,7 @@ bool Matches(const char* pattern, const char* name) {
 namespace pf {
 
 FileHandle FileOpen(const std::string& path, FileMode mode) {
+  if (Counting() && Fails("open " + path + " " + ModeName(mode))) return 0;
   std::string host = Host(path);
   if (host.empty() || IsLocked(path)) return 0;
   if (mode != FileMode::ReadShared && IsReadOnly(path)) return 0;
@@ -66,6 +87,7 @@ FileHandle FileOpen(const std::string& path, FileMode mode) {
 }
 
 std::int64_t FileRead(FileHandle file, void* buffer, std::int64_t bytes) {
+  if (Fails("read")) return -1;
   auto it = Files().find(file);
   if (it == Files().end()) return -1;
   std::int64_t total = 0;
@@ -80,6 +102,7 @@ std::int64_t FileRead(FileHandle file, void* buffer, std::int64_t bytes) {
 }
 
 std::int64_t FileWrite(FileHandle file, const void* buffer, std::int64_t bytes) {
+  if (Fails("write")) return -1;
   auto it = Files().find(file);
   if (it == Files().end()) return -1;
   auto& budget = S().writeBudget;
@@ -97,6 +120,7 @@ std::int64_t FileWrite(FileHandle file, const void* buffer, std::int64_t bytes) 
 }
 
 std::int64_t FileLength(FileHandle file) {
+  if (Fails("length")) return -1;
   auto it = Files().find(file);
   if (it == Files().end()) return -1;
   struct stat st {};
@@ -106,12 +130,14 @@ std::int64_t FileLength(FileHandle file) {
 bool FileClose(FileHandle file) {
   auto it = Files().find(file);
   if (it == Files().end()) return false;
-  bool ok = ::close(it->second.fd) == 0;
+  bool failed = Fails("close");
+  bool ok = ::close(it->second.fd) == 0 && !failed;
   Files().erase(it);
   return ok;
 }
 
 const char* MapFileView(FileHandle file, std::int64_t length) {
+  if (Fails("map")) return nullptr;
   auto it = Files().find(file);
   if (it == Files().end() || length <= 0) return nullptr;
   void* view = ::mmap(nullptr, static_cast<size_t>(length), PROT_READ, MAP_PRIVATE | MAP_POPULATE, it->second.fd, 0);
@@ -123,6 +149,7 @@ void UnmapFileView(const char* view, std::int64_t length) {
 }
 
 std::int64_t QueryFileSize(const std::string& path) {
+  if (Counting() && Fails("size " + path)) return -1;
   std::string host = Host(path);
   struct stat st {};
   if (host.empty() || stat(host.c_str(), &st) != 0) return -1;
@@ -131,6 +158,7 @@ std::int64_t QueryFileSize(const std::string& path) {
 }
 
 bool DeletePath(const std::string& path) {
+  if (Counting() && Fails("delete " + path)) return false;
   std::string host = Host(path);
   if (host.empty() || IsLocked(path) || IsReadOnly(path)) return false;
   Record("delete " + path);
@@ -138,19 +166,24 @@ bool DeletePath(const std::string& path) {
 }
 
 bool MovePathOver(const std::string& source, const std::string& target) {
+  if (Counting() && Fails("replace " + target)) return false;
   std::string from = Host(source), to = Host(target);
   if (from.empty() || to.empty() || S().failReplace) return false;
   if (IsLocked(source) || IsLocked(target) || IsReadOnly(target)) return false;
   Record("replace " + target + " <- " + source);
-  return std::rename(from.c_str(), to.c_str()) == 0;
+  if (std::rename(from.c_str(), to.c_str()) != 0) return false;
+  if (S().replaced) S().replaced(target);
+  return true;
 }
 
 bool MakeDirectory(const std::string& path) {
+  if (Counting() && Fails("mkdir " + path)) return false;
   std::string host = Host(path);
   return !host.empty() && ::mkdir(host.c_str(), 0755) == 0;
 }
 
 std::vector<DirEntry> ListDirectory(const std::string& directory, const std::string& pattern) {
+  if (Counting() && Fails("list " + directory)) return {};
   std::string host = Host(directory);
   std::error_code ec;
   if (host.empty() || !fs::is_directory(host, ec)) return {};
@@ -189,5 +222,12 @@ void SetReadOnly(const std::string& windowsPath, bool readOnly) {
   else S().readOnly.erase(Normalised(windowsPath));
 }
 void FailReplace(bool fail) { S().failReplace = fail; }
+void FailFileOperation(int n) {
+  S().countFileOperations = true;
+  S().fileOperations.clear();
+  S().failFileOperation = n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+const std::vector<std::string>& FileOperations() { return S().fileOperations; }
+void OnFileReplaced(std::function<void(const std::string&)> fn) { S().replaced = std::move(fn); }
 
 }  // namespace headless

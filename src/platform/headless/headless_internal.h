@@ -53,6 +53,10 @@ struct State {
   std::int64_t writeBudget = -1;   // -1: unlimited
   std::set<std::string> locked, readOnly;
   bool failReplace = false;
+  bool countFileOperations = false;          // from the first FailFileOperation on
+  std::vector<std::string> fileOperations;   // since the last FailFileOperation
+  std::size_t failFileOperation = 0;         // 1-based position in fileOperations; 0: none
+  std::function<void(const std::string&)> replaced;
   std::map<int, int> trayIcons;    // icon -> image, while shown
   bool refuseTray = false;
   std::map<int, std::vector<std::string>> menus;

@@ -1,5 +1,6 @@
 // Windows and controls held in memory, with the state a user would see.
 #include <algorithm>
+#include <climits>
 
 #include "platform/headless/headless_internal.h"
 
@@ -83,16 +84,22 @@ bool IsWindowMinimised(int window) {
   return w && w->minimised;
 }
 
-// Positions are kept as the inner area's; the frame lies around it.
+// Positions are kept as the inner area's; the frame lies around it. A
+// position from a damaged file may lie at the end of the int range: it
+// stops there instead of overflowing.
+static int Shifted(int position, int by) {
+  return static_cast<int>(std::clamp<long long>(static_cast<long long>(position) + by, INT_MIN, INT_MAX));
+}
+
 void PlaceWindow(int window, int x, int y) {
   if (auto* w = Win(window)) {
-    w->x = x + headless::kFrameLeft;
-    w->y = y + headless::kFrameTop;
+    w->x = Shifted(x, headless::kFrameLeft);
+    w->y = Shifted(y, headless::kFrameTop);
   }
 }
 
-int WindowX(int window) { return Win(window) ? Win(window)->x - headless::kFrameLeft : 0; }
-int WindowY(int window) { return Win(window) ? Win(window)->y - headless::kFrameTop : 0; }
+int WindowX(int window) { return Win(window) ? Shifted(Win(window)->x, -headless::kFrameLeft) : 0; }
+int WindowY(int window) { return Win(window) ? Shifted(Win(window)->y, -headless::kFrameTop) : 0; }
 int WindowInnerX(int window) { return Win(window) ? Win(window)->x : 0; }
 int WindowInnerY(int window) { return Win(window) ? Win(window)->y : 0; }
 
