@@ -70,8 +70,10 @@ void StartUp() {
   pf::PlaceWindow(kMainWindow, g.settings.windowX, g.settings.windowY);
   pf::SetWindowVisible(kMainWindow, true);
   CreateTrayIcon();
-  ResumeReloadedProject();
+  // The build decides the renderer's log option, also for a queue that a
+  // reloaded project continues at once.
   DetectRendererBuild();
+  ResumeReloadedProject();
   MainLoop();
 }
 
