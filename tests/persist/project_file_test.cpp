@@ -245,6 +245,10 @@ TEST_F(ProjectTest, StartUpReloadsAndContinuesOnlyWhatLoaded) {
     TearDown();
     SetUp();
     if (row.project != "-") WriteWinFile(kProject, row.project);
+    // A build that writes a log: the continued queue's first scene gets -l.
+    std::string version = "$VER: LWSN";
+    version.resize(46, ' ');
+    WriteWinFile("C:\\LW\\Programs\\lwsn.exe", std::string("MZ\0", 3) + version + "690 (Win32)" + std::string(1, '\0'));
     WriteWinFile("C:\\Tallowbridge\\Tallowbridge.ini",
                  "[Required Settings]\r\nLWSN.EXE Location = C:\\LW\\Programs\\lwsn.exe\r\n"
                  "[Program Settings]\r\nLoad last project upon startup = YES\r\nContinue rendering upon startup = " +
@@ -257,7 +261,7 @@ TEST_F(ProjectTest, StartUpReloadsAndContinuesOnlyWhatLoaded) {
     EXPECT_EQ(headless::Launches().size(), row.launches);
     EXPECT_EQ(g.projectLoadFailed, 0);
     if (row.launches) {
-      EXPECT_EQ(headless::Launches()[0].parameters, " -3 -q -d C:\\Scenes\\a.lws 1 10 1");
+      EXPECT_EQ(headless::Launches()[0].parameters, " -3 -q -d -llwsn_tallowbridge.log C:\\Scenes\\a.lws 1 10 1");
     }
   }
 }
