@@ -213,14 +213,14 @@ void CheckOutputDrive(int row) {
                   pf::kBoxInfo);
 }
 
-void ReadSceneEntry(int row) {
-  if (!ValidRow(row)) return;
+bool ReadSceneEntry(int row) {
+  if (!ValidRow(row)) return false;
   int count = LineReaderOpen(g.queue.scenePaths[row]);
   // Without a single line nothing is scanned: the entry keeps what it held
   // and no drive is checked.
   if (count < 1) {
     LineReaderClose();
-    return;
+    return false;
   }
   KeyScan scan;
   StartKeyScan(scan, g.queue.fields[row]);
@@ -231,4 +231,5 @@ void ReadSceneEntry(int row) {
   CheckOutputDrive(row);
   entry[kFieldImageExtension] = ImageExtensionOfSaver(entry[kFieldImageSaver]);
   LabelFreshEntry(entry);
+  return true;
 }

@@ -12,8 +12,9 @@ bool CheckSceneFile(const std::string& path);
 
 // Reads the scene file of queue row `row` into that row's entry: the render
 // keys, their defaults, the image extension and the labels, then checks the
-// output drive. Fields the file has no key for keep what they held.
-void ReadSceneEntry(int row);
+// output drive. Fields the file has no key for keep what they held. False
+// when the file gave no line (nothing was read).
+bool ReadSceneEntry(int row);
 
 // Replaces an output directory on a drive this machine lacks by the
 // placeholder and tells the user (title "INFO").

@@ -174,6 +174,7 @@ struct OutputPlan {
   bool blockAtOverlayLabel = false;
   std::string formatLine, prefixLine, saverLine;
   bool changed = false;        // a line was replaced or inserted
+  bool pathWritten = false;    // the output path went into the scene
   bool switchSettled = false;
 };
 
@@ -250,10 +251,10 @@ struct OutputRule {
       WriteNewLine(out, plan.formatLine);
       WriteNewLine(out, plan.prefixLine);
       WriteNewLine(out, plan.saverLine);
-      plan.changed = copyRest = true;
+      plan.changed = copyRest = plan.pathWritten = true;
     } else if (plan.writeOutputPath && StartsWith(line, "SaveRGBImagesPrefix ")) {
       WriteNewLine(out, plan.prefixLine);
-      plan.changed = true;
+      plan.changed = plan.pathWritten = true;
     } else if (StartsWith(line, "RGBImageSaver ")) {
       WriteNewLine(out, plan.saverLine);
       plan.changed = true;
@@ -295,15 +296,22 @@ bool OutputSettingsPass(FrameChange frame, const std::string& previousText, bool
     if (frame != FrameChange::kNone) CurrentEntry()[FrameKeyOf(frame).field] = previousText;
     return false;
   }
-  // A pass that changed nothing is followed by the block insertion.
+  // A known output path that did not go in is written by the block
+  // insertion, as the last pass: also in a scene whose saver line alone was
+  // rewritten, which would otherwise be reported saved without the path the
+  // user chose.
   bool complete = true;
-  if (!plan.changed && OutputPathKnown(CurrentEntry())) complete = OutputBlockPass() == PassResult::kDone;
+  const bool secondPassFollows = plan.switchSettled && !secondPass;
+  if (!plan.pathWritten && !secondPassFollows && OutputPathKnown(CurrentEntry()))
+    complete = OutputBlockPass() == PassResult::kDone;
   // The entry shows what is now on disk, as complete as the last pass that
   // got through. The saver chosen for writing is the scene's only if a line
   // of the scene now names it: a scene whose output path is unknown gets no
-  // saver line, and must not look as if it saved BMP frames.
+  // saver line, and must not look as if it saved BMP frames. A scene that
+  // cannot be read back keeps the saver just written.
+  const std::string writtenSaver = CurrentEntry()[kFieldImageSaver];
   CurrentEntry()[kFieldImageSaver].clear();
-  ReadSceneEntry(g.queue.currentScene);
+  if (!ReadSceneEntry(g.queue.currentScene)) CurrentEntry()[kFieldImageSaver] = writtenSaver;
   if (!complete) return false;
   // A scene whose SaveRGB line was met is written once more, so that the
   // output lines go in below it when the scene had none.

@@ -21,10 +21,9 @@ namespace {
 
 const std::string kScene = "C:\\s\\a.lws";
 
-// A scene with a saver line but no output path line gets no path: the
-// input in tests/fuzz/awaiting-fix/output_rewrite shows it. Set to true
-// (and move the input into regressions/) once the rewriter is fixed.
-constexpr bool kCheckThePathIsWritten = false;
+// A scene with a saver line but no output path line once got no path: the
+// input in tests/fuzz/regressions/output_rewrite keeps it checked.
+constexpr bool kCheckThePathIsWritten = true;
 
 // Characters the output filename window refuses, and those no folder has.
 std::string WithoutRefused(std::string text) {

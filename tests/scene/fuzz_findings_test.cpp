@@ -13,9 +13,8 @@ class FuzzFindingsTest : public HeadlessTest {};
 
 // A scene with an image saver line but no output path line: choosing an
 // output folder and name rewrote the saver, took that as the output lines
-// being there, and reported success with no path in the scene. Enable once
-// the block insertion follows every pass that wrote no output path.
-TEST_F(FuzzFindingsTest, DISABLED_AnOutputPathChosenForASceneWithOnlyASaverLineIsWritten) {
+// being there, and reported success with no path in the scene.
+TEST_F(FuzzFindingsTest, AnOutputPathChosenForASceneWithOnlyASaverLineIsWritten) {
   for (const char* saveRgb : {"SaveRGB 0", "SaveRGB 1"}) {
     SCOPED_TRACE(saveRgb);
     WriteWinFile(kScene, scenetest::JoinCrLf({"LWSC", "DataOverlayLabel  ", saveRgb, "RGBImageSaver 0", "End"}));
