@@ -84,13 +84,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.tb-ready" ]; then
   wineserver -w
   touch "$WINEPREFIX/.tb-ready"
 fi
-# Wine's own Tahoma and Marlett (package fonts-wine) are not found where
-# Debian installs them; without them text and caption buttons look wrong.
-fonts=$WINEPREFIX/drive_c/windows/Fonts
-if [ ! -f "$fonts/tahoma.ttf" ] && [ -d /usr/share/wine/fonts ]; then
-  mkdir -p "$fonts"
-  cp /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null
-fi
+# The fonts the program's layout is made for, as scripts/demo has them
+# (scripts/wine-fonts tells why).
+bash "$root/scripts/wine-fonts" || { echo "e2e: the Wine prefix's fonts could not be set" >&2; exit 1; }
 
 set_dpi() {
   dpi_changed=$([ "$1" != 96 ] && echo yes)
