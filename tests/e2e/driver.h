@@ -114,5 +114,6 @@ int ScenarioQueue(const Setup& setup);
 int ScenarioEdit(const Setup& setup);
 int ScenarioQueueRender(const Setup& setup);
 int ScenarioCpu(const Setup& setup);
+int ScenarioDemo(const Setup& setup);
 
 }  // namespace e2e

@@ -26,6 +26,7 @@ const Scenario kScenarios[] = {
     {"edit", e2e::ScenarioEdit},
     {"queue-render", e2e::ScenarioQueueRender},
     {"cpu", e2e::ScenarioCpu},
+    {"demo", e2e::ScenarioDemo},
 };
 
 }  // namespace
