@@ -113,6 +113,7 @@ int ScenarioRenderCrash(const Setup& setup);
 int ScenarioQueue(const Setup& setup);
 int ScenarioEdit(const Setup& setup);
 int ScenarioQueueRender(const Setup& setup);
+int ScenarioProject(const Setup& setup);
 int ScenarioCpu(const Setup& setup);
 int ScenarioDemo(const Setup& setup);
 

@@ -25,6 +25,7 @@ const Scenario kScenarios[] = {
     {"queue", e2e::ScenarioQueue},
     {"edit", e2e::ScenarioEdit},
     {"queue-render", e2e::ScenarioQueueRender},
+    {"project", e2e::ScenarioProject},
     {"cpu", e2e::ScenarioCpu},
     {"demo", e2e::ScenarioDemo},
 };
