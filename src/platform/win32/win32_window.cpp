@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace win32 {
 
 HWND WindowHandle(int window) {
@@ -274,6 +276,10 @@ bool IsWindowMinimised(int window) {
 void PlaceWindow(int window, int x, int y) {
   HWND hwnd = win32::WindowHandle(window);
   if (!hwnd) return;
+  // Positions come from files: Windows' own coordinates stop at about
+  // 32000, and the sums below must not overflow.
+  x = std::clamp(x, -32000, 32000);
+  y = std::clamp(y, -32000, 32000);
   if (IsIconic(hwnd)) {
     WINDOWPLACEMENT wp{};
     wp.length = sizeof wp;
