@@ -120,7 +120,9 @@ std::string OutputFilenameText(const SceneEntry& entry) {
   return entry[kFieldOutputPrefix] + g.queue.filenameSuffix;
 }
 
-void ShowDetails(int row) {
+}  // namespace
+
+void ShowSceneDetails(int row) {
   if (!ValidRow(row)) return;
   const SceneEntry& entry = g.queue.fields[row];
   pf::SetControlTooltip(kQueueList, g.queue.scenePaths[row]);
@@ -130,6 +132,8 @@ void ShowDetails(int row) {
   pf::SetControlText(kOutputDirField, entry[kFieldOutputDir]);
   pf::SetControlText(kOutputFilenameField, OutputFilenameText(entry));
 }
+
+namespace {
 
 // After a clear, a removal or a move nothing is selected: the details are
 // emptied and their controls wait for the next selection.
@@ -321,7 +325,7 @@ void RefreshQueueState() {
     Enable({kSaveProjectButton, kStartQueueButton}, false);
     EraseAllRows();
   }
-  if (selected >= 0) ShowDetails(selected);
+  if (selected >= 0) ShowSceneDetails(selected);
   ApplyCompletionLock();
   if (q.detailsReenable) {
     Enable({kClearScenesButton, kAddSceneButton, kViewSceneButton, kSceneFileOnlyCheck, kParentDirViewCheck}, true);

@@ -27,6 +27,9 @@ void SelectScene();
 void SetDisplayMode(int clickedCheck);
 // Recomputes every display text for the current mode and rewrites the list.
 void RebuildQueueDisplay();
+// Shows a row's frame range, output folder and file name, and its path as
+// the list's tooltip.
+void ShowSceneDetails(int row);
 // "<count> Scene File(s) In Queue".
 void ShowQueueCount();
 // Applies a pending clear or removal, then derives the enabled state of the

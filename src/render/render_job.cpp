@@ -136,6 +136,8 @@ void LaunchRenderJob() {
     g.queue.renderCursor = 0;
     return;
   }
+  // The details show the scene that renders, not the one shown before.
+  ShowSceneDetails(row);
   RefreshOutputListing();
   RestartRenderTimer();
   const SceneEntry& entry = g.queue.fields[row];

@@ -120,6 +120,7 @@ TEST_F(RenderTest, AQueueRendersToTheEndUnattended) {
       EXPECT_EQ(pf::ControlText(kStartQueueButton), "Stop Queue!");
       EXPECT_FALSE(pf::IsControlEnabled(kAddSceneButton));
       EXPECT_EQ(pf::ControlState(kQueueList), scene - 1);
+      EXPECT_EQ(pf::ControlText(kOutputDirField), "C:\\Out\\s" + std::to_string(scene) + "\\");
       RenderFrames(scene, 1, 2);
       headless::PushTimer();   // still running: 2 of 3
     });
