@@ -28,7 +28,9 @@ const pf::ControlSpec kMainControls[] = {
     {kMoveDownButton, ControlKind::Button, 102, 100, 89, 22, "Down In Queue",
      "Move selected item down in queue...", kFontRegular},
     {kQueueList, ControlKind::ListBox, 11, 128, 271, 66, "", nullptr, kFontSystem},
-    {kParentDirViewCheck, ControlKind::CheckBox, 11, 217, 136, 16, " Parent Dir+Scene File(s) Only",
+    // 154 wide, not 136: as wide as it can be before the priority check box
+    // at 166, since the caption and its box need about 162 pixels in Tahoma.
+    {kParentDirViewCheck, ControlKind::CheckBox, 11, 217, 154, 16, " Parent Dir+Scene File(s) Only",
      "Shows one parent directory and scene filenames...", kFontRegular},
     {kSceneFileOnlyCheck, ControlKind::CheckBox, 11, 198, 112, 17, " Scene Files(s) Only",
      "Shows all scene filenames, without any paths...", kFontRegular},

@@ -156,12 +156,6 @@ BOOL CALLBACK CollectCaption(HWND hwnd, LPARAM data) {
   return TRUE;
 }
 
-// A caption that the layout itself gives too little room: it is wider than
-// its control even in the Windows font the layout was made for, so no font
-// of that width shows it whole. Reported, and checked to be still cut, so
-// that this exception goes once the layout gives the caption its room.
-bool KnownCut(const std::string& windowTitle, int id) { return windowTitle == kMainTitle && id == kParentDirViewCheck; }
-
 // Every visible caption of the window fits the room its control gives it.
 void CheckCaptions(const FontBook& book, HWND window, const std::string& name) {
   const std::string title = Text(window);
@@ -182,11 +176,6 @@ void CheckCaptions(const FontBook& book, HWND window, const std::string& name) {
     ++checked;
     const std::string what = name + ": caption '" + text + "' (control " + std::to_string(c.id) + ")";
     const std::string detail = std::to_string(size.cx) + " pixels wide, room for " + std::to_string(room);
-    if (KnownCut(title, c.id)) {
-      std::printf("NOTE %s is cut by the layout: %s\n", what.c_str(), detail.c_str());
-      Check(size.cx > room, what + " is still cut; drop it from the known cuts", detail);
-      continue;
-    }
     Check(size.cx <= room, what + " fits", detail);
   }
   ReleaseDC(nullptr, dc);

@@ -27,7 +27,7 @@ const Expected kControls[] = {
     {6, 102, 75, 89, 22, "Up In Queue", "Move selected item up in queue..."},
     {7, 102, 100, 89, 22, "Down In Queue", "Move selected item down in queue..."},
     {8, 11, 128, 271, 66, nullptr, nullptr},
-    {9, 11, 217, 136, 16, " Parent Dir+Scene File(s) Only", "Shows one parent directory and scene filenames..."},
+    {9, 11, 217, 154, 16, " Parent Dir+Scene File(s) Only", "Shows one parent directory and scene filenames..."},
     {10, 11, 198, 112, 17, " Scene Files(s) Only", "Shows all scene filenames, without any paths..."},
     {11, 166, 198, 112, 17, " LWSN High Priority!",
      "Will set/reset LWSN.EXE priority to HIGH or reset back to IDLE (default)"},
