@@ -11,6 +11,7 @@
 
 #include "core/program_state.h"
 #include "platform/headless/headless.h"
+#include "scene/scene_reader.h"
 #include "scene/scene_rewriter.h"
 
 namespace fs = std::filesystem;
@@ -109,6 +110,20 @@ int QueueScene(const std::string& windowsPath) {
   g.queue.count = static_cast<int>(g.queue.scenePaths.size());
   g.queue.currentScene = g.queue.count - 1;
   return g.queue.currentScene;
+}
+
+int QueueAndRead(const std::string& windowsPath, std::string_view bytes) {
+  WriteFile(windowsPath, bytes);
+  int row = QueueScene(windowsPath);
+  ReadSceneEntry(row);
+  return row;
+}
+
+bool ErrorShown(std::size_t since) {
+  const auto& messages = headless::Messages();
+  for (std::size_t i = since; i < messages.size(); ++i)
+    if (messages[i].title == "Error!") return true;
+  return false;
 }
 
 void Fail(const std::string& what) {

@@ -24,6 +24,10 @@ std::vector<std::string> FilesIn(const std::string& windowsFolder);
 
 // Appends a blank queue row for path and makes it the current scene.
 int QueueScene(const std::string& windowsPath);
+// Writes the scene, queues it as the current scene and reads it; its row.
+int QueueAndRead(const std::string& windowsPath, std::string_view bytes);
+// An "Error!" message was shown since the first `since` messages.
+bool ErrorShown(std::size_t since);
 
 // Ends the run with the message: a finding.
 [[noreturn]] void Fail(const std::string& what);

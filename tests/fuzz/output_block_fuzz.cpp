@@ -18,22 +18,13 @@ namespace {
 
 const std::string kScene = "C:\\s\\a.lws";
 
-bool ErrorShown(std::size_t since) {
-  const auto& messages = headless::Messages();
-  for (std::size_t i = since; i < messages.size(); ++i)
-    if (messages[i].title == "Error!") return true;
-  return false;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Begin();
   fuzz::RewriteInput in(data, size);
   const std::string scene(in.Scene());
-  fuzz::WriteFile(kScene, scene);
-  int row = fuzz::QueueScene(kScene);
-  ReadSceneEntry(row);
+  int row = fuzz::QueueAndRead(kScene, scene);
   SceneEntry& entry = g.queue.fields[row];
   // The entry as an earlier rewrite left it, or as read.
   if (in.Byte(1) & 1) entry[kFieldOutputDir] = "C:\\" + in.Text(0) + "\\";
@@ -51,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string what = "(" + fault + ") ";
   const auto lines = fuzz::SceneLines(scene);
   FUZZ_CHECK(ok || fault != "no fault" || lines.empty(), what + "an insertion without fault failed");
-  FUZZ_CHECK(ok != ErrorShown(messages), what + (ok ? "an error shown for an insertion that went through"
+  FUZZ_CHECK(ok != fuzz::ErrorShown(messages), what + (ok ? "an error shown for an insertion that went through"
                                                      : "a failed insertion was not reported"));
   FUZZ_CHECK(fuzz::FilesIn("C:\\s") == std::vector<std::string>{"a.lws"}, what + "files left beside the scene");
   const std::string after = fuzz::ReadFile(kScene);

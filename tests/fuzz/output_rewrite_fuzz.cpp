@@ -42,13 +42,6 @@ fuzz::RewriteRules OutputRules() {
   return rules;
 }
 
-bool ErrorShown(std::size_t since) {
-  const auto& messages = headless::Messages();
-  for (std::size_t i = since; i < messages.size(); ++i)
-    if (messages[i].title == "Error!") return true;
-  return false;
-}
-
 bool AnyLineStartsWith(const std::vector<std::string_view>& lines, std::string_view text) {
   for (auto line : lines)
     if (line.substr(0, text.size()) == text) return true;
@@ -61,9 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::Begin();
   fuzz::RewriteInput in(data, size);
   const std::string scene(in.Scene());
-  fuzz::WriteFile(kScene, scene);
-  int row = fuzz::QueueScene(kScene);
-  ReadSceneEntry(row);
+  int row = fuzz::QueueAndRead(kScene, scene);
   SceneEntry& entry = g.queue.fields[row];
   RememberImageFormatChoice(in.Byte(4) % 7);   // an earlier visit of the output filename window
 
@@ -104,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string what = "(" + fault + ", action " + std::to_string(action) + ") ";
   const auto lines = fuzz::SceneLines(scene);
   FUZZ_CHECK(ok || fault != "no fault" || lines.empty(), what + "a rewrite without fault failed");
-  FUZZ_CHECK(ok != ErrorShown(messages), what + (ok ? "an error shown for a rewrite that went through"
+  FUZZ_CHECK(ok != fuzz::ErrorShown(messages), what + (ok ? "an error shown for a rewrite that went through"
                                                      : "a failed rewrite was not reported"));
   FUZZ_CHECK(fuzz::FilesIn("C:\\s") == std::vector<std::string>{"a.lws"}, what + "files left beside the scene");
   const std::string after = fuzz::ReadFile(kScene);

@@ -27,13 +27,6 @@ void CheckQueueConsistent(const char* when) {
              std::string("the queue's lists disagree ") + when);
 }
 
-bool ErrorShown(std::size_t since) {
-  const auto& messages = headless::Messages();
-  for (std::size_t i = since; i < messages.size(); ++i)
-    if (messages[i].title == "Error!") return true;
-  return false;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -55,10 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckQueueConsistent("after loading");
   if (g.projectLoadFailed) {
     FUZZ_CHECK(g.queue.scenePaths == queueBefore, "a refused project changed the queue");
-    FUZZ_CHECK(ErrorShown(messages), "a refused project was not reported");
+    FUZZ_CHECK(fuzz::ErrorShown(messages), "a refused project was not reported");
     return 0;
   }
-  FUZZ_CHECK(!ErrorShown(messages), "a loaded project reported an error");
+  FUZZ_CHECK(!fuzz::ErrorShown(messages), "a loaded project reported an error");
 
   // Saved and loaded again, the project gives the same queue.
   const std::vector<std::string> loaded = g.queue.scenePaths;
@@ -66,11 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   headless::QueueFileAnswer(kSaved);
   messages = headless::Messages().size();
   SaveProject();
-  FUZZ_CHECK(!ErrorShown(messages), "saving the loaded project failed");
+  FUZZ_CHECK(!fuzz::ErrorShown(messages), "saving the loaded project failed");
   g.currentProjectPath = kSaved;
   LoadProject();
   CheckQueueConsistent("after loading the saved project");
-  FUZZ_CHECK(!g.projectLoadFailed && !ErrorShown(messages), "the saved project was refused");
+  FUZZ_CHECK(!g.projectLoadFailed && !fuzz::ErrorShown(messages), "the saved project was refused");
   FUZZ_CHECK(g.queue.scenePaths == loaded, "the saved project holds another queue");
   FUZZ_CHECK(g.settings.rendererPath == settings.rendererPath &&
                  g.settings.contentDirectory == settings.contentDirectory &&

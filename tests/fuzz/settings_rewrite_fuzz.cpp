@@ -62,22 +62,13 @@ fuzz::RewriteRules RulesOf(const SceneSettingsChange& change) {
   return rules;
 }
 
-bool ErrorShown(std::size_t since) {
-  const auto& messages = headless::Messages();
-  for (std::size_t i = since; i < messages.size(); ++i)
-    if (messages[i].title == "Error!") return true;
-  return false;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Begin();
   fuzz::RewriteInput in(data, size);
   const std::string scene(in.Scene());
-  fuzz::WriteFile(kScene, scene);
-  int row = fuzz::QueueScene(kScene);
-  ReadSceneEntry(row);
+  int row = fuzz::QueueAndRead(kScene, scene);
   const SceneSettingsChange change = ChangeOf(in, g.queue.fields[row]);
   const bool copy = in.Byte(1) & 8;
   const std::string target = copy ? SceneCopyPath(kScene) : kScene;
@@ -88,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string what = "(" + fault + (copy ? ", copy" : ", overwrite") + ") ";
   const bool hasLines = !fuzz::SceneLines(scene).empty();
   FUZZ_CHECK(ok || fault != "no fault" || !hasLines, what + "a rewrite without fault failed");
-  FUZZ_CHECK(ok != ErrorShown(messages), what + (ok ? "an error shown for a rewrite that went through"
+  FUZZ_CHECK(ok != fuzz::ErrorShown(messages), what + (ok ? "an error shown for a rewrite that went through"
                                                      : "a failed rewrite was not reported"));
   if (copy) FUZZ_CHECK(fuzz::ReadFile(kScene) == scene, what + "a copy changed the scene");
   std::vector<std::string> expectedFiles{"a.lws"};
