@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "core/program_state.h"
@@ -194,6 +195,41 @@ std::vector<std::string_view> SceneLines(std::string_view bytes) {
   return lines;
 }
 
+// Whether the written lines are the old ones with the rules' replacements,
+// insertions and drops. A line may fit more than one way (an inserted line
+// can equal a copied one, a droppable line may have been kept), so every way
+// is tried; a pair of positions that failed once is not tried again.
+struct Alignment {
+  const std::vector<std::string_view>& old;
+  const std::vector<std::string_view>& written;
+  const RewriteRules& rules;
+  std::set<std::pair<std::size_t, std::size_t>> failed;
+  std::size_t furthestOld = 0, furthestWritten = 0;
+
+  bool NewLineOk(std::string_view line) const {
+    return rules.newLines.empty() ||
+           std::find(rules.newLines.begin(), rules.newLines.end(), line) != rules.newLines.end();
+  }
+
+  bool Aligns(std::size_t i, std::size_t j) {
+    // Long runs of equal lines are taken without branching.
+    while (i < old.size() && j < written.size() && old[i] == written[j]) ++i, ++j;
+    if (i == old.size() && j == written.size()) return true;
+    if (failed.count({i, j})) return false;
+    if (i > furthestOld || (i == furthestOld && j > furthestWritten)) furthestOld = i, furthestWritten = j;
+    const bool both = i < old.size() && j < written.size();
+    std::string_view oldKey, newKey;
+    if (both && StartsWithAny(old[i], rules.replaced, &oldKey) && StartsWithAny(written[j], rules.replaced, &newKey) &&
+        oldKey == newKey && NewLineOk(written[j]) && Aligns(i + 1, j + 1))
+      return true;
+    if (j < written.size() && StartsWithAny(written[j], rules.inserted) && NewLineOk(written[j]) && Aligns(i, j + 1))
+      return true;
+    if (i < old.size() && StartsWithAny(old[i], rules.dropped) && Aligns(i + 1, j)) return true;
+    failed.insert({i, j});
+    return false;
+  }
+};
+
 std::string RewriteDifference(std::string_view before, std::string_view after, const RewriteRules& rules) {
   // The bytes after the last line end come through unchanged.
   std::size_t lastCr = before.rfind('\r');
@@ -217,36 +253,12 @@ std::string RewriteDifference(std::string_view before, std::string_view after, c
   if (start != head.size()) return "the result's last line has no line end";
 
   std::vector<std::string_view> old = SceneLines(before);
-  auto newLineOk = [&rules](std::string_view line) {
-    return rules.newLines.empty() ||
-           std::find(rules.newLines.begin(), rules.newLines.end(), line) != rules.newLines.end();
-  };
-  std::size_t i = 0, j = 0;
-  while (i < old.size() || j < written.size()) {
-    bool both = i < old.size() && j < written.size();
-    if (both && old[i] == written[j]) {
-      ++i, ++j;
-      continue;
-    }
-    std::string_view oldKey, newKey;
-    if (both && StartsWithAny(old[i], rules.replaced, &oldKey) && StartsWithAny(written[j], rules.replaced, &newKey) &&
-        oldKey == newKey && newLineOk(written[j])) {
-      ++i, ++j;
-      continue;
-    }
-    if (j < written.size() && StartsWithAny(written[j], rules.inserted) && newLineOk(written[j])) {
-      ++j;
-      continue;
-    }
-    if (i < old.size() && StartsWithAny(old[i], rules.dropped)) {
-      ++i;
-      continue;
-    }
-    return "line " + std::to_string(i + 1) + " of the scene " + (i < old.size() ? Shown(old[i]) : "(none)") +
-           " against line " + std::to_string(j + 1) + " of the result " +
-           (j < written.size() ? Shown(written[j]) : "(none)");
-  }
-  return {};
+  Alignment alignment{old, written, rules, {}, 0, 0};
+  if (alignment.Aligns(0, 0)) return {};
+  const std::size_t i = alignment.furthestOld, j = alignment.furthestWritten;
+  return "line " + std::to_string(i + 1) + " of the scene " + (i < old.size() ? Shown(old[i]) : "(none)") +
+         " against line " + std::to_string(j + 1) + " of the result " +
+         (j < written.size() ? Shown(written[j]) : "(none)");
 }
 
 }  // namespace fuzz
