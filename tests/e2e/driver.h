@@ -59,6 +59,9 @@ HWND StartMainWindow(const Installed& installed, const Setup& setup, Program& pr
 // Answers the quit question with Yes and waits for the end.
 bool QuitWithYes(const Program& program, HWND main);
 std::string ReadFile(const std::string& path);
+// Where a file's bytes and the wanted ones first part, for a report; empty
+// when they are equal.
+std::string FirstDifference(const std::string& have, const std::string& want);
 // The control with the keyboard focus in window's thread (another process).
 HWND FocusOf(HWND window);
 

@@ -160,6 +160,21 @@ HWND FocusOf(HWND window) {
   return info.hwndFocus;
 }
 
+std::string FirstDifference(const std::string& have, const std::string& want) {
+  size_t at = 0;
+  while (at < have.size() && at < want.size() && have[at] == want[at]) ++at;
+  if (at == have.size() && at == want.size()) return {};
+  size_t from = at > 20 ? at - 20 : 0;
+  std::string detail = "byte ";
+  detail += std::to_string(at);
+  detail += ": have '";
+  detail += have.substr(from, 60);
+  detail += "' want '";
+  detail += want.substr(from, 60);
+  detail += "'";
+  return detail;
+}
+
 std::string ReadFile(const std::string& path) {
   std::string out;
   if (std::FILE* f = std::fopen(path.c_str(), "rb")) {

@@ -108,22 +108,6 @@ void Remove(std::vector<std::string>& lines, const std::string& text) {
   }
 }
 
-// Where the file and the wanted bytes first part, for the report.
-std::string FirstDifference(const std::string& have, const std::string& want) {
-  size_t at = 0;
-  while (at < have.size() && at < want.size() && have[at] == want[at]) ++at;
-  if (at == have.size() && at == want.size()) return {};
-  size_t from = at > 20 ? at - 20 : 0;
-  std::string detail = "byte ";
-  detail += std::to_string(at);
-  detail += ": have '";
-  detail += have.substr(from, 60);
-  detail += "' want '";
-  detail += want.substr(from, 60);
-  detail += "'";
-  return detail;
-}
-
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Any message box that shows up is no part of these edits: it fails the

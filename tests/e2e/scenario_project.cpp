@@ -86,22 +86,6 @@ std::string JoinCrLf(const std::vector<std::string>& lines) {
   return text;
 }
 
-// Where the file and the wanted bytes first part, for the report.
-std::string FirstDifference(const std::string& have, const std::string& want) {
-  size_t at = 0;
-  while (at < have.size() && at < want.size() && have[at] == want[at]) ++at;
-  if (at == have.size() && at == want.size()) return {};
-  size_t from = at > 20 ? at - 20 : 0;
-  std::string detail = "byte ";
-  detail += std::to_string(at);
-  detail += ": have '";
-  detail += have.substr(from, 60);
-  detail += "' want '";
-  detail += want.substr(from, 60);
-  detail += "'";
-  return detail;
-}
-
 // The settings file starts with both start-up switches off, so that only the
 // edit between the two runs turns them on; scenes are re-saved unasked.
 bool Prepare(const Setup& setup, ProjectSetup& p) {
