@@ -76,18 +76,21 @@ TEST_F(RenderTest, ParametersFollowTheRendererContract) {
     const char* scene;
     int framesThere;
     const char* expected;
+    int first = 1, step = 1;
   };
   const Row rows[] = {
       {"C:\\LW\\Content", 1, "C:\\Scenes\\a.lws", 0, " -3 -q -dC:\\LW\\Content -llwsn_tallowbridge.log C:\\Scenes\\a.lws 1 60 1"},
       {"C:\\LW\\Content", 0, "C:\\Scenes\\a.lws", 0, " -3 -q -dC:\\LW\\Content C:\\Scenes\\a.lws 1 60 1"},
       {"C:\\LW\\Content", 0, "C:\\Scenes\\a.lws", 12, " -3 -q -dC:\\LW\\Content C:\\Scenes\\a.lws 13 60 1"},
       {"C:\\LW 8\\", 0, "C:\\My Scenes\\a.lws", 0, " -3 -q -d\"C:\\LW 8\\\\\" \"C:\\My Scenes\\a.lws\" 1 60 1"},
+      // Frames 10, 12 and 14 are there: the render goes on at 16.
+      {"C:\\LW\\Content", 0, "C:\\Scenes\\a.lws", 3, " -3 -q -dC:\\LW\\Content C:\\Scenes\\a.lws 16 60 2", 10, 2},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.expected);
     TearDown();
     SetUp();
-    WriteWinFile(row.scene, MakeScene(1, 60, 1, "C:\\Out\\img"));
+    WriteWinFile(row.scene, MakeScene(row.first, 60, row.step, "C:\\Out\\img"));
     for (int f = 1; f <= row.framesThere; ++f) WriteWinFile("C:\\Out\\img" + std::to_string(1000 + f).substr(1) + ".tga", "f");
     Run({[&row] {
       g.settings.contentDirectory = row.content;
