@@ -1,5 +1,6 @@
 #include "core/main_loop.h"
 
+#include "core/outside_files.h"
 #include "core/program_state.h"
 #include "core/scene_edits.h"
 #include "core/scene_queue.h"
@@ -8,6 +9,7 @@
 #include "render/output_tools.h"
 #include "render/progress.h"
 #include "render/render_job.h"
+#include "render/run_watch.h"
 #include "render/supervision.h"
 #include "ui/main_window.h"
 #include "ui/settings_window.h"
@@ -88,6 +90,8 @@ void HandleMainEvent(const pf::Event& event) {
   // without one it stays minimised on the taskbar.
   if (pf::IsWindowMinimised(kMainWindow) && pf::TrayIconShown(kTrayIcon)) pf::SetWindowVisible(kMainWindow, false);
   if (event.code == pf::kEventTray && event.type == kTrayLeftClick) BringMainWindowToFront();
+  // Files handed over by a second copy bring this one to the front.
+  if (event.code == pf::kEventFiles) BringMainWindowToFront();
   if (event.code == pf::kEventTray && g.queue.count >= 1) {
     BuildQueueStatusMenu();
     if (event.type == kTrayRightClick) pf::ShowPopupMenu(kQueueStatusMenu, kMainWindow);
@@ -96,9 +100,12 @@ void HandleMainEvent(const pf::Event& event) {
 }
 
 void MainLoop() {
+  SyncWithRendering();
   for (;;) {
     pf::Event event = pf::WaitWindowEvent();
     if (event.code == pf::kEventNone) return;
     HandleMainEvent(event);
+    TakeOutsideFiles();
+    SyncWithRendering();
   }
 }

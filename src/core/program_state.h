@@ -67,6 +67,32 @@ struct QueueState {
   std::string filenameSuffix;
 };
 
+// The render job that runs now, as the history, the notifications and the
+// time estimate follow it.
+struct WatchedJob {
+  bool active = false;
+  int row = 0;
+  std::string scenePath;
+  std::string startTime;          // local, ISO 8601
+  std::int64_t startMs = 0;       // steady clock
+  std::int64_t first = 0, last = 0, step = 1;
+  std::int64_t framesAtStart = 0;
+  std::int64_t framesSeen = 0;    // the latest count while it renders
+  std::int64_t lastRiseMs = 0;    // when that count last rose
+};
+
+// A run: from Start (or a continued queue) until nothing renders any more.
+struct WatchedRun {
+  bool active = false;
+  std::int64_t startMs = 0;
+  int scenesFinished = 0;
+  std::int64_t framesRendered = 0;
+  bool windowHiddenAtLastEnd = false;   // as the last job ended, before the window came back
+  bool historyFailureShown = false;
+  // Frames each row still lacked when the run started.
+  std::vector<std::int64_t> framesLeft;
+};
+
 struct ProgramState {
   // Identity texts.
   std::string programTitle;
@@ -100,6 +126,13 @@ struct ProgramState {
   int outputViewOpen = 0;
   int deleteFramesMode = 0;
   std::string lastOutputFileName;
+
+  // Beside the queue: the watched job and run, the system's awake state.
+  WatchedJob job;
+  WatchedRun run;
+  int systemRequired = 0;
+  // Files from outside that wait for the queue to stop rendering.
+  std::vector<std::string> waitingFiles;
 };
 
 extern ProgramState g;

@@ -219,6 +219,11 @@ void AddSceneToQueue() {
   std::string path = pf::RequestOpenFile("Add scene file(s) to queue...", g.settings.lastSceneDirectory,
                                          "Lightwave Scene(s) (*.lws)|*.LWS", 0);
   if (path.empty()) return;
+  QueueScenePath(path);
+}
+
+void QueueScenePath(const std::string& path) {
+  RecountQueue();
   if (AlreadyQueued(path)) {
     pf::ShowMessage("Information", "'" + path + "' already exist in queue, not added!", pf::kBoxInfo);
     return;

@@ -16,6 +16,9 @@ void AppendQueueRow(const std::string& path);
 
 // Asks for a scene file and appends it when it is new and a scene.
 void AddSceneToQueue();
+// What Add Scene does with the chosen path: refuses a queued one, checks it
+// is a scene, appends and reads it, and shows it as the current scene.
+void QueueScenePath(const std::string& path);
 // Asks whether to clear the whole queue or remove the current entry.
 void ClearScenes();
 // Swap the selected entry with its neighbour; the list loses its selection.

@@ -1,6 +1,7 @@
 #include "core/startup.h"
 
 #include "core/main_loop.h"
+#include "core/outside_files.h"
 #include "core/program_state.h"
 #include "core/scene_queue.h"
 #include "persist/settings_file.h"
@@ -8,6 +9,7 @@
 #include "render/build_detection.h"
 #include "render/output_tools.h"
 #include "render/render_job.h"
+#include "render/run_watch.h"
 #include "ui/main_window.h"
 #include "ui/settings_window.h"
 #include "ui/tray_about.h"
@@ -62,9 +64,11 @@ void ResumeReloadedProject() {
 void StartUp() {
   ResetProgramState();
   pf::InitPlatform();
+  HandOverIfFolderTaken();
   pf::SetOwnPriority(pf::kPriorityNormal);
   LoadFonts();
   CreateMainWindow(g.programTitle);
+  pf::AcceptDroppedFiles(kMainWindow);
   DisableStartupControls();
   LoadOrCreateSettings();
   pf::PlaceWindow(kMainWindow, g.settings.windowX, g.settings.windowY);
@@ -74,6 +78,8 @@ void StartUp() {
   // reloaded project continues at once.
   DetectRendererBuild();
   ResumeReloadedProject();
+  g.waitingFiles = pf::CommandLineFiles();
+  TakeOutsideFiles();
   MainLoop();
 }
 
@@ -81,6 +87,7 @@ void QuitProgram() {
   if (pf::ShowMessage("Question", "Do you really want to quit?", pf::kBoxQuestion) != pf::kAnswerYes) return;
   if (g.rendering) {
     pf::TerminateProgram(g.rendererProcess, 0);
+    WatchJobEnded(JobResult::kStopped, 0);
     ForgetRenderer();
   }
   SaveSettings();
@@ -90,6 +97,9 @@ void QuitProgram() {
 }
 
 void EndProgram() {
+  // Whatever still renders is left behind: the system may sleep again.
+  g.rendering = 0;
+  SyncWithRendering();
   pf::ShutdownPlatform();
   pf::ExitProcessWith(0);
 }

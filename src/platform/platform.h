@@ -129,6 +129,7 @@ constexpr int kEventTimer = 275;     // WM_TIMER
 constexpr int kEventGadget = 13100;
 constexpr int kEventMenu = 13101;
 constexpr int kEventTray = 13102;
+constexpr int kEventFiles = 13103;   // files arrived: see TakeArrivedFiles
 
 struct Event {
   int code = kEventNone;
@@ -184,6 +185,8 @@ bool TrayIconShown(int icon);
 void ChangeTrayIcon(int icon, int image);
 void SetTrayTooltip(int icon, const std::string& text);
 void RemoveTrayIcon(int icon);
+// A notification balloon at the tray icon; nothing when the icon is not shown.
+void ShowTrayBalloon(int icon, const std::string& title, const std::string& text);
 
 void CreatePopupMenuNumber(int menu);
 void AddMenuItem(int menu, int item, const std::string& text);
@@ -253,10 +256,40 @@ void ReleaseProcess(ProcessHandle process);
 bool OpenWithShell(const std::string& file, const std::string& workingDirectory);
 void SetOwnPriority(int priorityClass);
 
+// ---- one program per program folder, files from outside -------------------
+
+// True when no other copy of the program runs from this program directory;
+// this copy then holds it, and takes files handed over by later copies,
+// until it ends.
+bool ClaimProgramFolder();
+// Hands files (full paths, maybe none) to the copy that holds the program
+// directory and brings that copy's window to the front. False when no copy
+// took them.
+bool HandFilesToRunningCopy(const std::vector<std::string>& files);
+// The files named on the command line, as full paths, in their order.
+std::vector<std::string> CommandLineFiles();
+// Files dropped on the window may arrive from now on.
+void AcceptDroppedFiles(int window);
+// Files handed over by another copy or dropped on a window since the last
+// call, in arrival order. A kEventFiles event follows each arrival, but files
+// wait here until taken, even when a modal loop consumed the event.
+std::vector<std::string> TakeArrivedFiles();
+
+// ---- power ---------------------------------------------------------------
+
+// Whether the system must stay awake (not the display): on while the
+// renderer works, off when nothing renders.
+void SetSystemRequired(bool required);
+
 // ---- pointer, sound, time ------------------------------------------------
 
 void PointerPosition(int& x, int& y);
 void SoundBeep(int frequency, int milliseconds);
 void Pause(int milliseconds);
+// Milliseconds from a clock that never goes back (not the wall clock).
+std::int64_t SteadyMilliseconds();
+// The local wall-clock time in ISO 8601 with its UTC offset, to the second:
+// "2026-12-07T14:57:11+01:00".
+std::string LocalTimeIso();
 
 }  // namespace pf

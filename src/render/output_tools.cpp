@@ -35,6 +35,19 @@ const SceneEntry* ListableEntry() {
   return &entry;
 }
 
+}  // namespace
+
+std::int64_t CountFrameFiles(const SceneEntry& entry) {
+  if (entry[kFieldOutputDir] == g.placeholder || entry[kFieldOutputPrefix] == g.placeholder) return 0;
+  std::int64_t count = 0;
+  for (const auto& file :
+       pf::ListDirectory(entry[kFieldOutputDir], entry[kFieldOutputPrefix] + "*" + FramePatternExtension(entry)))
+    count += file.isDirectory ? 0 : 1;
+  return count;
+}
+
+namespace {
+
 // Counts (and with the view open lists, and in delete mode deletes) the
 // frame files of the entry. The listing is set as one text.
 void ListFrames(const SceneEntry& entry) {

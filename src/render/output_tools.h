@@ -3,6 +3,7 @@
 // deleting all frames and opening the last one.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,10 @@ std::string FramePatternExtension(const SceneEntry& entry);
 // files are ever deleted or opened; counting takes every match of the
 // prefix*extension pattern.
 bool IsFrameFileName(std::string_view name, std::string_view prefix, std::string_view extension);
+
+// The files the frame count takes for the entry: every file matching its
+// prefix*extension pattern in its output directory.
+std::int64_t CountFrameFiles(const SceneEntry& entry);
 
 // Makes the selected row (or row 0) the current scene, counts its frame
 // files into the frames-found counter, lists them when the output view is

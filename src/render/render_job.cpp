@@ -9,6 +9,7 @@
 #include "render/build_detection.h"
 #include "render/output_tools.h"
 #include "render/progress.h"
+#include "render/run_watch.h"
 #include "render/supervision.h"
 #include "ui/main_window.h"
 #include "ui/tray_about.h"
@@ -130,6 +131,7 @@ void LaunchRenderJob() {
     // The whole queue is done: nothing starts, the timer keeps ticking.
     RestartRenderTimer();
     g.queue.currentScene = g.rendererExitCode = g.queue.renderCursor = 0;
+    WatchQueueFinished();
     return;
   }
   if (!OutputPathKnown(g.queue.fields[row])) {
@@ -149,6 +151,7 @@ void LaunchRenderJob() {
   if (g.rendererProcess == 0) {
     // Reported, and the window stays as it was before the launch.
     g.queue.renderCursor = 0;
+    WatchJobNotStarted(row, firstFrame);
     pf::ShowMessage("Error!", "Could not start the renderer:\n" + g.settings.rendererPath, pf::kBoxError);
     return;
   }
@@ -157,6 +160,7 @@ void LaunchRenderJob() {
   g.rendering = 1;
   g.rendererExitCode = pf::kStillActive;
   ShowRenderingState(row);
+  WatchJobStarted(row, firstFrame);
 }
 
 void ApplyRendererPriority() {
@@ -183,6 +187,7 @@ void StopQueue() {
   pf::SetControlState(kQueueList, 0);
   if (g.rendererProcess > 0) {
     pf::TerminateProgram(g.rendererProcess, 0);
+    WatchJobEnded(JobResult::kStopped, 0);
     ForgetRenderer();
     g.rendering = 0;
     g.rendererExitCode = -1;

@@ -9,6 +9,7 @@
 #include "render/output_tools.h"
 #include "render/progress.h"
 #include "render/render_job.h"
+#include "render/run_watch.h"
 #include "ui/main_window.h"
 #include "ui/tray_about.h"
 
@@ -63,6 +64,7 @@ void LaunchNextScene() {
   ++g.queue.renderCursor;
   RecountQueue();
   if (g.queue.renderCursor >= g.queue.count) {
+    WatchQueueFinished();
     SelectRow(0);
     g.queue.currentScene = g.rendererExitCode = g.queue.renderCursor = 0;
     ShowIdleProgram();
@@ -81,6 +83,7 @@ void LaunchNextScene() {
 void SupervisionTick() {
   g.rendererExitCode = pf::ProcessExitCode(g.rendererProcess);
   RefreshOutputListing();
+  WatchJobProgress();
   CheckRenderCompletion();
   // A run that ended in this tick leaves the idle picture in place.
   if (g.rendering) BlinkTrayIcon();
@@ -92,14 +95,17 @@ void SupervisionTick() {
 void CheckRenderCompletion() {
   const int code = g.rendererExitCode;
   if (code < 0) {
+    WatchJobEnded(JobResult::kFailed, code);
     EndRun("LWSN was terminated!");
     return;
   }
   if (code > 0 && code != pf::kStillActive) {
+    WatchJobEnded(JobResult::kFailed, code);
     EndRun("LWSN failed! (exit code " + std::to_string(code) + ")");
     return;
   }
   if (code != 0 || g.rendererProcess <= 0) return;   // still running
+  WatchJobEnded(JobResult::kFinished, 0);
   FinishScene();
   const int cursor = g.queue.renderCursor;
   if (cursor < static_cast<int>(g.queue.renderStates.size()) && g.queue.renderStates[cursor] == 2) LaunchNextScene();

@@ -119,5 +119,6 @@ int ScenarioQueueRender(const Setup& setup);
 int ScenarioProject(const Setup& setup);
 int ScenarioCpu(const Setup& setup);
 int ScenarioDemo(const Setup& setup);
+int ScenarioLongQueue(const Setup& setup);
 
 }  // namespace e2e

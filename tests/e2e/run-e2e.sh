@@ -129,7 +129,10 @@ for scenario in "${scenarios[@]}"; do
   if [ "$scenario" = platform ]; then
     timeout 300 wine "$build/tests/e2e/tbplatform.exe" "$(winpath "$renderer")" "$(winpath "$work")" </dev/null
   else
-    timeout 300 wine "$driver" "$driver_scenario" "$(winpath "$program")" "$(winpath "$renderer")" \
+    # The long queue renders 200 scenes at one every few seconds.
+    limit=300
+    [ "$scenario" = longqueue ] && limit=2400
+    timeout $limit wine "$driver" "$driver_scenario" "$(winpath "$program")" "$(winpath "$renderer")" \
       "$(winpath "$work")" </dev/null
   fi
   rc=$?

@@ -28,6 +28,7 @@ const Scenario kScenarios[] = {
     {"project", e2e::ScenarioProject},
     {"cpu", e2e::ScenarioCpu},
     {"demo", e2e::ScenarioDemo},
+    {"longqueue", e2e::ScenarioLongQueue},
 };
 
 }  // namespace

@@ -119,6 +119,30 @@ void RefuseTrayIcon(bool refuse = true);   // the notification area refuses icon
 void LoseTrayIcons();                       // as when the taskbar goes away
 int TrayImage(int icon = 0);                // the picture shown, -1 without an icon
 int OwnPriority();
+struct Balloon {
+  int icon = 0;
+  std::string title, text;
+};
+const std::vector<Balloon>& Balloons();   // every balloon shown, in order
+
+// ---- another copy, files from outside, power, clock ----------------------
+// The program's command line names these files.
+void SetCommandLineFiles(const std::vector<std::string>& files);
+// Another copy holds the program folder: ClaimProgramFolder fails, and
+// HandFilesToRunningCopy hands over (recorded) instead of starting.
+void SetFolderHeldElsewhere(bool held = true);
+// Every hand-over this copy made, one list of files each.
+const std::vector<std::vector<std::string>>& HandedOver();
+// Files handed over by a later copy or dropped on a window: kept for
+// TakeArrivedFiles, announced by a kEventFiles event.
+void ArriveFiles(const std::vector<std::string>& files);
+// Whether the program has told the system it must stay awake; every change
+// is also logged as "system required on|off".
+bool SystemRequired();
+// The steady clock starts at 0 and moves only when a test moves it; the
+// wall clock is a fixed text a test may set (it may jump either way).
+void AdvanceClock(std::int64_t milliseconds);
+void SetLocalTime(const std::string& iso);
 
 // ---- pointer, files, faults ----------------------------------------------
 void SetPointer(int x, int y);

@@ -60,6 +60,16 @@ struct State {
   std::map<int, int> trayIcons;    // icon -> image, while shown
   bool refuseTray = false;
   std::map<int, std::vector<std::string>> menus;
+  std::vector<Balloon> balloons;
+  // Files from outside, power and clock.
+  std::vector<std::string> commandLineFiles;
+  bool folderHeldElsewhere = false;
+  bool folderClaimed = false;
+  std::vector<std::vector<std::string>> handedOver;
+  std::vector<std::string> arrived;
+  bool systemRequired = false;
+  std::int64_t steadyMs = 0;
+  std::string localTime = "2026-12-07T22:00:00+01:00";
 };
 
 State& S();

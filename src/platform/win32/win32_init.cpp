@@ -91,6 +91,7 @@ void ShutdownPlatform() {
   auto& s = S();
   if (s.shuttingDown) return;
   s.shuttingDown = true;
+  win32::ReleaseProgramFolder();
   win32::DestroyTrayAndMenus();
   for (auto& [number, w] : s.windows) {
     if (w.tooltips) DestroyWindow(w.tooltips);
@@ -107,6 +108,7 @@ void ShutdownPlatform() {
   for (auto& [number, icon] : s.icons) DestroyIcon(icon);
   s.icons.clear();
   s.events.clear();
+  s.arrivedFiles.clear();
   PostQuitMessage(0);
 }
 

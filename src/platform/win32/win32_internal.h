@@ -7,6 +7,7 @@
 #include <deque>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -51,6 +52,9 @@ struct State {
   std::map<int, TrayRecord> trays;
   std::map<int, HMENU> menus;
   std::deque<pf::Event> events;
+  std::vector<std::string> arrivedFiles;      // handed over or dropped, not yet taken
+  HANDLE folderMutex = nullptr;               // held while this copy owns the program folder
+  HWND receiver = nullptr;                    // takes files from later copies
 };
 
 State& S();
@@ -84,6 +88,11 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 bool HandleTrayMessage(int window, UINT message, WPARAM wParam, LPARAM lParam);
 void ReAddTrayIcons();
 void DestroyTrayAndMenus();
+
+// Files from outside: WM_DROPFILES on a program window (wParam: the HDROP),
+// and the end of this copy's hold on the program folder.
+void TakeDroppedFiles(int window, WPARAM drop);
+void ReleaseProgramFolder();
 
 // Modal sections (message boxes, requesters): ticks, tray clicks and close
 // requests that arrive meanwhile are dropped, as the program expects.

@@ -14,6 +14,22 @@ HICON IconOf(int image) {
   return it == S().icons.end() ? nullptr : it->second;
 }
 
+// Text into one of NOTIFYICONDATA's fixed fields, cut where a character
+// ends: a double-byte character is never split, the field always ends.
+template <size_t N>
+void CopyField(char (&field)[N], const std::string& text) {
+  const char* begin = text.c_str();
+  const char* end = begin;
+  while (*end) {
+    const char* next = CharNextA(end);
+    if (next == end || static_cast<size_t>(next - begin) > N - 1) break;
+    end = next;
+  }
+  size_t n = static_cast<size_t>(end - begin);
+  std::memcpy(field, begin, n);
+  field[n] = '\0';
+}
+
 NOTIFYICONDATAA IconData(int icon, const win32::TrayRecord& tray) {
   NOTIFYICONDATAA nid{};
   nid.cbSize = sizeof nid;
@@ -23,9 +39,7 @@ NOTIFYICONDATAA IconData(int icon, const win32::TrayRecord& tray) {
   nid.uCallbackMessage = win32::kTrayMessage;
   nid.hIcon = IconOf(tray.image);
   // The notification area shows at most 63 characters.
-  size_t n = tray.tooltip.size() < 63 ? tray.tooltip.size() : 63;
-  std::memcpy(nid.szTip, tray.tooltip.data(), n);
-  nid.szTip[n] = '\0';
+  CopyField(nid.szTip, tray.tooltip);
   return nid;
 }
 
@@ -125,6 +139,17 @@ void RemoveTrayIcon(int icon) {
   NOTIFYICONDATAA nid = IconData(icon, it->second);
   Shell_NotifyIconA(NIM_DELETE, &nid);
   S().trays.erase(it);
+}
+
+void ShowTrayBalloon(int icon, const std::string& title, const std::string& text) {
+  auto it = S().trays.find(icon);
+  if (it == S().trays.end() || !it->second.shown) return;
+  NOTIFYICONDATAA nid = IconData(icon, it->second);
+  nid.uFlags = NIF_INFO;   // the picture and tooltip stay as they are
+  nid.dwInfoFlags = NIIF_INFO;
+  CopyField(nid.szInfoTitle, title);
+  CopyField(nid.szInfo, text);
+  if (!Shell_NotifyIconA(NIM_MODIFY, &nid)) it->second.shown = false;
 }
 
 void CreatePopupMenuNumber(int menu) {

@@ -196,6 +196,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       if (HBRUSH page = PageBackground(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)))
         return reinterpret_cast<LRESULT>(page);
       break;
+    case WM_DROPFILES:
+      TakeDroppedFiles(window, wParam);
+      return 0;
     case WM_DPICHANGED:
       // The layout keeps the DPI the program started with.
       return 0;

@@ -1,14 +1,20 @@
 // tbplatform.exe <work folder>: the Win32 backend checked on its own, inside
 // one process, where the program's own scenarios cannot easily reach: list
 // and field contents, events, the input requester's keys, files, directory
-// patterns and child processes. Prints PASS/FAIL lines; exit code 0 only when
-// all passed.
+// patterns, child processes, files handed over and dropped, the execution
+// state and the clocks. Prints PASS/FAIL lines; exit code 0 only when all
+// passed. Started by itself with TB_CHECK_CHILD set, it plays a second copy
+// (see RunAsChild).
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shlobj.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -320,9 +326,263 @@ void CheckProcesses(const std::string& renderer, const std::string& work) {
   Check(pf::StartProgram(work + "\\missing.exe", "", work, 0) == 0, "a missing program gives no handle");
 }
 
+
+// The next event with this code; kEventNone when none came within 15 s.
+pf::Event NextEvent(int code) {
+  pf::StartTimer(kWindow, 3, 15000);
+  pf::Event e;
+  do e = pf::WaitWindowEvent();
+  while (e.code != code && e.code != pf::kEventNone && !(e.code == pf::kEventTimer && e.timer == 3));
+  pf::StopTimer(kWindow, 3);
+  return e.code == code ? e : pf::Event{};
+}
+
+// A balloon of explorer's, shown for an icon of ours.
+bool BalloonShown() {
+  struct Search {
+    DWORD self;
+    bool found;
+  } search{GetCurrentProcessId(), false};
+  EnumWindows([](HWND hwnd, LPARAM data) -> BOOL {
+    auto* s = reinterpret_cast<Search*>(data);
+    char cls[32] = {};
+    DWORD pid = 0;
+    GetClassNameA(hwnd, cls, sizeof cls);
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != s->self && lstrcmpiA(cls, TOOLTIPS_CLASSA) == 0 && IsWindowVisible(hwnd) &&
+        (GetWindowLongA(hwnd, GWL_STYLE) & TTS_BALLOON))
+      s->found = true;
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void CheckBalloon() {
+  Check(!BalloonShown() && pf::AddTrayIcon(1, kWindow, 93), "tray icon added, no balloon yet");
+  // Longer than the notification area's fields of 64 and 256 characters.
+  pf::ShowTrayBalloon(1, std::string(100, 'T'), std::string(300, 'x'));
+  bool shown = false;
+  for (int i = 0; i < 80 && !shown; ++i) {
+    pf::Pause(25);
+    shown = BalloonShown();
+  }
+  Check(shown && pf::TrayIconShown(1), "a balloon with an over-long title and text comes up at the icon");
+  pf::RemoveTrayIcon(1);
+}
+
+// A drop as Explorer makes it: DROPFILES, then ANSI names each ended by NUL,
+// then a final NUL (GHND zeroes the memory).
+HGLOBAL DropOf(const std::string& names) {
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 1);
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+  GlobalUnlock(memory);
+  return memory;
+}
+
+void CheckDrops() {
+  pf::AcceptDroppedFiles(kWindow);
+  bool accepts = (GetWindowLongA(Window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0;
+  std::string names("C:\\Scenes\\a b.lws\0C:\\Scenes\\c.lws\0", 34);
+  PostMessageA(Window(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf(names)), 0);
+  pf::Event e = NextEvent(pf::kEventFiles);
+  Check(accepts && e.window == kWindow &&
+            pf::TakeArrivedFiles() == std::vector<std::string>{"C:\\Scenes\\a b.lws", "C:\\Scenes\\c.lws"},
+        "files dropped on the window arrive in their order, with a files event");
+}
+
+std::string OwnPath() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return path;
+}
+
+// Starts program as a child copy in folder, with TB_CHECK_CHILD=role and
+// TZ=zone (Wine passes it on as the Unix time zone); its process handle.
+HANDLE StartChild(const std::string& program, const std::string& arguments, const std::string& folder,
+                  const char* role, const char* zone = nullptr) {
+  SetEnvironmentVariableA("TB_CHECK_CHILD", role);
+  if (zone) SetEnvironmentVariableA("TZ", zone);
+  std::string commandLine = "\"" + program + "\" " + arguments;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  BOOL ok = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           folder.c_str(), &si, &pi);
+  SetEnvironmentVariableA("TB_CHECK_CHILD", nullptr);
+  if (zone) SetEnvironmentVariableA("TZ", nullptr);
+  if (!ok) return nullptr;
+  CloseHandle(pi.hThread);
+  return pi.hProcess;
+}
+
+int ExitCodeOf(HANDLE process) {
+  if (!process) return -1;
+  WaitForSingleObject(process, 20000);
+  DWORD code = 99;
+  GetExitCodeProcess(process, &code);
+  CloseHandle(process);
+  return static_cast<int>(code);
+}
+
+// Closes the message box once the second copy has ended: whatever it
+// handed over was taken while the box was open.
+DWORD WINAPI CloseBoxAfter(void* copy) {
+  WaitForSingleObject(copy, 20000);
+  for (int i = 0; i < 200; ++i) {
+    HWND box = FindWindowA("#32770", "Handover check");
+    if (box && IsWindowVisible(box)) return PostMessageA(box, WM_COMMAND, IDOK, 0) ? 0 : 1;
+    Sleep(25);
+  }
+  return 1;
+}
+
+LRESULT SendFilesMessage(HWND receiver, ULONG_PTR tag, const char* bytes, DWORD size) {
+  COPYDATASTRUCT data{tag, size, const_cast<char*>(bytes)};
+  return SendMessageA(receiver, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+}
+
+void CheckHandover(const std::string& work) {
+  std::string folder = work + "\\a b";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  Check(pf::ClaimProgramFolder(), "the first copy holds its program folder");
+
+  // The second copy, started from the same folder spelt in capitals, names
+  // one file by a full and one by a relative path, both with blanks.
+  std::string upper = OwnPath();
+  CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
+  HANDLE copy = StartChild(upper, "\"" + folder + "\\scene one.lws\" \"scene two.lws\"", folder, "second");
+  HANDLE closer = CreateThread(nullptr, 0, CloseBoxAfter, copy, 0, nullptr);
+  pf::ShowMessage("Handover check", "Files arrive while this box is open.", pf::kBoxInfo);
+  WaitForSingleObject(closer, 25000);
+  CloseHandle(closer);
+  pf::Event e = NextEvent(pf::kEventFiles);
+  auto files = pf::TakeArrivedFiles();
+  int code = ExitCodeOf(copy);
+  Check(code == 0 && e.window == 0 && e.code == pf::kEventFiles &&
+            files == std::vector<std::string>{folder + "\\scene one.lws", folder + "\\scene two.lws"},
+        "a second copy hands its command-line files over while a message box is open (exit code " +
+            std::to_string(code) + ", " + std::to_string(files.size()) + " files)");
+
+  std::string other = work + "\\other copy";
+  CreateDirectoryA(other.c_str(), nullptr);
+  CopyFileA(OwnPath().c_str(), (other + "\\tbplatform.exe").c_str(), FALSE);
+  Check(ExitCodeOf(StartChild(other + "\\tbplatform.exe", "x.lws", other, "second")) == 2,
+        "a copy in another folder holds that folder itself");
+
+  std::vector<std::string> many;
+  for (int i = 0; i < 500; ++i) many.push_back(folder + "\\shot_" + std::to_string(i) + ".lws");
+  bool handed = pf::HandFilesToRunningCopy(many);
+  e = NextEvent(pf::kEventFiles);
+  Check(handed && e.code == pf::kEventFiles && pf::TakeArrivedFiles() == many, "500 files handed over arrive in order");
+  handed = pf::HandFilesToRunningCopy({});
+  e = NextEvent(pf::kEventFiles);
+  Check(handed && e.code == pf::kEventFiles && pf::TakeArrivedFiles().empty(),
+        "handing over no files is still an arrival, with nothing to take");
+
+  HWND receiver = FindWindowExA(HWND_MESSAGE, nullptr, "TallowbridgeReceiver", nullptr);
+  constexpr ULONG_PTR kFilesTag = 0x54424631;   // what a handing-over copy marks its list with
+  const char unterminated[] = {'C', ':', '\\', 'a'};
+  LRESULT taken = SendFilesMessage(receiver, kFilesTag, unterminated, sizeof unterminated) +
+                  SendFilesMessage(receiver, kFilesTag, "\0a", 3) + SendFilesMessage(receiver, 1, "a.lws", 6);
+  Check(receiver && taken == 0 && pf::TakeArrivedFiles().empty(),
+        "the receiver refuses a list without its final NUL, with an empty name, or with another tag");
+}
+
+std::string ReadText(const std::string& path) {
+  pf::FileHandle f = pf::FileOpen(path, pf::FileMode::ReadShared);
+  if (!f) return {};
+  std::string text(static_cast<size_t>(pf::FileLength(f)), '\0');
+  pf::FileRead(f, text.data(), static_cast<std::int64_t>(text.size()));
+  pf::FileClose(f);
+  return text;
+}
+
+void CheckExecutionState(const std::string& work) {
+  std::string trace = work + "\\power.trace";
+  SetEnvironmentVariableA("TB_PLATFORM_TRACE", trace.c_str());
+  // Each request answers the state before it: what the call before asked for.
+  pf::SetSystemRequired(true);
+  EXECUTION_STATE on = SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+  pf::SetSystemRequired(false);
+  EXECUTION_STATE off = SetThreadExecutionState(ES_CONTINUOUS);
+  SetEnvironmentVariableA("TB_PLATFORM_TRACE", nullptr);
+  pf::SetSystemRequired(true);
+  pf::SetSystemRequired(false);
+  Check(on == (ES_CONTINUOUS | ES_SYSTEM_REQUIRED) && off == ES_CONTINUOUS,
+        "the system, never the display, is kept awake and let go");
+  Check(ReadText(trace) == "SetThreadExecutionState 0x80000001\nSetThreadExecutionState 0x80000000\n",
+        "each request is traced while TB_PLATFORM_TRACE names a file, and only then");
+}
+
+long long Ticks(const SYSTEMTIME& time) {
+  FILETIME f{};
+  SystemTimeToFileTime(&time, &f);
+  return static_cast<long long>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime);
+}
+
+// "YYYY-MM-DDTHH:MM:SS+HH:MM": the local time within 5 s, and the offset
+// by which the local time is ahead of UTC.
+bool IsLocalTimeIso(const std::string& iso) {
+  SYSTEMTIME local{}, utc{};
+  GetLocalTime(&local);
+  GetSystemTime(&utc);
+  const char* shape = "dddd-dd-ddTdd:dd:dd+dd:dd";
+  if (iso.size() != std::strlen(shape)) return false;
+  for (size_t i = 0; i < iso.size(); ++i) {
+    bool digit = iso[i] >= '0' && iso[i] <= '9';
+    if (shape[i] == 'd' ? !digit : shape[i] == '+' ? iso[i] != '+' && iso[i] != '-' : iso[i] != shape[i])
+      return false;
+  }
+  long long minutes = (Ticks(local) - Ticks(utc) + (Ticks(local) >= Ticks(utc) ? 300000000 : -300000000)) / 600000000;
+  long long offset = minutes < 0 ? -minutes : minutes;
+  char expected[16];
+  std::snprintf(expected, sizeof expected, "%c%02lld:%02lld", minutes < 0 ? '-' : '+', offset / 60, offset % 60);
+  SYSTEMTIME stated{};
+  stated.wYear = static_cast<WORD>(std::stoi(iso.substr(0, 4)));
+  stated.wMonth = static_cast<WORD>(std::stoi(iso.substr(5, 2)));
+  stated.wDay = static_cast<WORD>(std::stoi(iso.substr(8, 2)));
+  stated.wHour = static_cast<WORD>(std::stoi(iso.substr(11, 2)));
+  stated.wMinute = static_cast<WORD>(std::stoi(iso.substr(14, 2)));
+  stated.wSecond = static_cast<WORD>(std::stoi(iso.substr(17, 2)));
+  long long apart = Ticks(local) - Ticks(stated);
+  return iso.substr(19) == expected && apart > -50000000 && apart < 50000000;
+}
+
+void CheckClocks(const std::string& work) {
+  std::string iso = pf::LocalTimeIso();
+  Check(IsLocalTimeIso(iso), "local time with its offset: " + iso);
+  Check(ExitCodeOf(StartChild(OwnPath(), "", work, "clock", "<-0330>3:30")) == 0,
+        "local time at 3 h 30 min behind UTC ends in -03:30");
+  std::int64_t start = pf::SteadyMilliseconds(), last = start;
+  bool forward = true;
+  for (int i = 0; i < 20; ++i) {
+    pf::Pause(5);
+    std::int64_t now = pf::SteadyMilliseconds();
+    forward = forward && now >= last;
+    last = now;
+  }
+  Check(forward && last - start >= 90 && last - start < 2000, "the steady clock goes on with the pauses, never back");
+}
+
+// A child copy's part. "second": what Tallowbridge.exe does at its start;
+// exit code 0 when it handed its command-line files over, 1 when no copy
+// took them, 2 when it held the folder itself. "clock": 0 when the local
+// time is right in the zone it was given, -03:30.
+int RunAsChild(const std::string& role) {
+  if (role == "clock") {
+    std::string iso = pf::LocalTimeIso();
+    return IsLocalTimeIso(iso) && iso.substr(19) == "-03:30" ? 0 : 1;
+  }
+  if (pf::ClaimProgramFolder()) return 2;
+  return pf::HandFilesToRunningCopy(pf::CommandLineFiles()) ? 0 : 1;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
+  char role[16] = {};
+  if (GetEnvironmentVariableA("TB_CHECK_CHILD", role, sizeof role)) return RunAsChild(role);
   if (argc != 3) {
     std::fprintf(stderr, "usage: tbplatform <lwsn.exe> <work folder>\n");
     return 2;
@@ -339,8 +599,15 @@ int main(int argc, char** argv) {
   CheckRequesters(argv[2]);
   CheckFiles(argv[2]);
   CheckProcesses(argv[1], argv[2]);
+  CheckBalloon();
+  CheckDrops();
+  CheckHandover(argv[2]);
+  CheckExecutionState(argv[2]);
+  CheckClocks(argv[2]);
   pf::ShutdownPlatform();
   Check(pf::WaitWindowEvent().code == pf::kEventNone, "no events after shutdown");
+  Check(!pf::HandFilesToRunningCopy({"C:\\a.lws"}) && pf::ClaimProgramFolder(),
+        "shutdown frees the program folder: nothing takes files, a new claim holds it");
   std::printf("platform: %s (%d failed checks)\n", failures ? "FAIL" : "PASS", failures);
   return failures ? 1 : 0;
 }

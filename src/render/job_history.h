@@ -1,0 +1,28 @@
+// The render history: one line per job that ended, appended to
+// Tallowbridge-history.csv beside the program, for artists to look back on
+// a night of rendering in a spreadsheet.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+enum class JobResult { kFinished, kStopped, kFailed, kNotStarted };
+
+constexpr const char* kHistoryFileName = "Tallowbridge-history.csv";
+extern const char* const kHistoryHeader;
+
+// A field as a CSV file carries it: quoted when it holds a comma, a quote,
+// a CR or an LF, with quotes doubled.
+std::string CsvField(const std::string& text);
+
+// The history line of the watched job ending now (CR LF included):
+// exitCode is written for finished and failed jobs only; seconds per frame
+// only when frames were rendered.
+std::string HistoryLine(JobResult result, int exitCode, const std::string& endTime, std::int64_t framesAtEnd,
+                        std::int64_t elapsedMs);
+
+// Appends line to the history file in the program directory, with the
+// header first when the file is new. The file is written whole to a
+// temporary file and put in place in one step, so a full disk or a failing
+// write never leaves half a line; false when that failed.
+bool AppendHistoryLine(const std::string& line);

@@ -1,0 +1,142 @@
+#include "render/run_watch.h"
+
+#include <algorithm>
+
+#include "core/program_state.h"
+#include "core/text.h"
+#include "platform/platform.h"
+#include "render/output_tools.h"
+#include "render/progress.h"
+#include "render/time_estimate.h"
+#include "ui/main_window.h"
+#include "ui/tray_about.h"
+
+namespace {
+
+const SceneEntry* EntryOf(int row) {
+  if (row < 0 || row >= static_cast<int>(g.queue.fields.size())) return nullptr;
+  return &g.queue.fields[static_cast<std::size_t>(row)];
+}
+
+std::int64_t FramesOf(int row) {
+  const SceneEntry* entry = EntryOf(row);
+  return entry ? CountFrameFiles(*entry) : 0;
+}
+
+std::string Counted(std::int64_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+void Notify(const std::string& text) { pf::ShowTrayBalloon(kTrayIcon, g.programTitle, text); }
+
+// A run starts with the first job after nothing rendered: what every row
+// still lacks is counted once, for the queue's time estimate.
+void BeginRunIfNew() {
+  WatchedRun& run = g.run;
+  if (run.active) return;
+  run = WatchedRun{};
+  run.active = true;
+  run.startMs = pf::SteadyMilliseconds();
+  for (int row = 0; row < static_cast<int>(g.queue.fields.size()); ++row) {
+    const bool done = row < static_cast<int>(g.queue.renderStates.size()) && g.queue.renderStates[row] == 2;
+    const std::int64_t left = done ? 0 : ExpectedFrames(*EntryOf(row)) - FramesOf(row);
+    run.framesLeft.push_back(std::max<std::int64_t>(0, left));
+  }
+}
+
+void BeginJob(int row, long long firstFrame) {
+  WatchedJob& job = g.job;
+  const SceneEntry* entry = EntryOf(row);
+  job = WatchedJob{};
+  job.row = row;
+  job.scenePath = row < static_cast<int>(g.queue.scenePaths.size()) ? g.queue.scenePaths[row] : "";
+  job.startTime = pf::LocalTimeIso();
+  job.startMs = job.lastRiseMs = pf::SteadyMilliseconds();
+  job.first = firstFrame;
+  job.last = entry ? ReadNumber((*entry)[kFieldLastFrame]) : 0;
+  job.step = entry ? EffectiveStep(*entry) : 1;
+  job.framesAtStart = job.framesSeen = FramesOf(row);
+}
+
+// A history that cannot be written never holds up the queue; its first
+// failure in a run is told once.
+void WriteHistory(JobResult result, int exitCode, std::int64_t framesAtEnd) {
+  const std::int64_t elapsed = std::max<std::int64_t>(0, pf::SteadyMilliseconds() - g.job.startMs);
+  if (AppendHistoryLine(HistoryLine(result, exitCode, pf::LocalTimeIso(), framesAtEnd, elapsed))) return;
+  if (g.run.historyFailureShown) return;
+  g.run.historyFailureShown = true;
+  Notify(std::string("Render history could not be written: ") + g.programDirectory + kHistoryFileName);
+}
+
+std::string EndText(JobResult result, int exitCode) {
+  const std::string scene = FilePart(g.job.scenePath);
+  if (result == JobResult::kFailed && exitCode > 0)
+    return "Scene failed: " + scene + " (exit code " + std::to_string(exitCode) + ")";
+  return "Scene terminated: " + scene;
+}
+
+}  // namespace
+
+std::string DurationText(std::int64_t milliseconds) {
+  const std::int64_t seconds = std::max<std::int64_t>(0, milliseconds) / 1000;
+  if (seconds < 60) return std::to_string(seconds) + " s";
+  const std::int64_t minutes = seconds / 60;
+  if (minutes < 60) return std::to_string(minutes) + " min";
+  return std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) + " min";
+}
+
+void WatchJobStarted(int row, long long firstFrame) {
+  BeginRunIfNew();
+  BeginJob(row, firstFrame);
+  g.job.active = true;
+  UpdateTimeEstimate(g.job.framesSeen);
+}
+
+void WatchJobNotStarted(int row, long long firstFrame) {
+  BeginRunIfNew();
+  BeginJob(row, firstFrame);
+  WriteHistory(JobResult::kNotStarted, 0, g.job.framesAtStart);
+  g.run.active = false;
+}
+
+void WatchJobEnded(JobResult result, int exitCode) {
+  if (!g.job.active) return;
+  const std::int64_t framesAtEnd = FramesOf(g.job.row);
+  WatchedRun& run = g.run;
+  run.framesRendered += std::max<std::int64_t>(0, framesAtEnd - g.job.framesAtStart);
+  if (result == JobResult::kFinished) ++run.scenesFinished;
+  run.windowHiddenAtLastEnd = !pf::IsWindowVisible(kMainWindow);
+  WriteHistory(result, exitCode, framesAtEnd);
+  if (result != JobResult::kFinished) {
+    if (run.windowHiddenAtLastEnd) Notify(EndText(result, exitCode));
+    run.active = false;
+  }
+  g.job.active = false;
+  ClearTimeEstimate();
+}
+
+void WatchQueueFinished() {
+  WatchedRun& run = g.run;
+  if (!run.active) return;
+  run.active = false;
+  if (!run.windowHiddenAtLastEnd) return;
+  Notify("Queue finished: " + Counted(run.scenesFinished, "scene", "scenes") + ", " +
+         Counted(run.framesRendered, "frame", "frames") + " in " +
+         DurationText(pf::SteadyMilliseconds() - run.startMs));
+}
+
+void WatchJobProgress() {
+  if (!g.job.active) return;
+  // The listing counts the selected scene, which is the rendering one unless
+  // the user picked another meanwhile.
+  const std::int64_t frames = g.queue.currentScene == g.job.row ? g.framesFound - 2 : FramesOf(g.job.row);
+  UpdateTimeEstimate(frames);
+}
+
+void SyncWithRendering() {
+  const int wanted = g.rendering ? 1 : 0;
+  if (!wanted) g.run.active = false;
+  if (wanted == g.systemRequired) return;
+  g.systemRequired = wanted;
+  pf::SetSystemRequired(wanted != 0);
+}

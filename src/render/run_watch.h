@@ -1,0 +1,28 @@
+// Follows every render job and run beside the queue itself: keeps the
+// system awake while the renderer works, writes the render history, tells
+// through the tray when a run ends while the window is hidden, and keeps
+// the time estimate. The queue's own behaviour does not depend on any of it.
+#pragma once
+
+#include <string>
+
+#include "render/job_history.h"
+
+// The renderer was started on row from firstFrame.
+void WatchJobStarted(int row, long long firstFrame);
+// The renderer could not be started on row.
+void WatchJobNotStarted(int row, long long firstFrame);
+// The running job ended; called before the program shows its end. A job
+// already ended (Stop, then the completion check) is not ended twice.
+void WatchJobEnded(JobResult result, int exitCode);
+// Every scene of the run is done.
+void WatchQueueFinished();
+// Each render tick while a job runs, with the frames found for it now.
+void WatchJobProgress();
+// Between events: the system must stay awake exactly while something
+// renders, and a run is over once nothing does (between two jobs of a run
+// the next one has started before the event ends).
+void SyncWithRendering();
+
+// "45 s", "12 min", "1 h 12 min".
+std::string DurationText(std::int64_t milliseconds);
