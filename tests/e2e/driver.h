@@ -41,7 +41,9 @@ struct Program {
 };
 // Starts exe with a working directory that is not its own folder, so that
 // relative names resolved against the working directory would show up.
-bool Start(const std::string& exe, const std::string& workingDirectory, Program& out);
+// arguments, when given, follow the quoted program path on the command line.
+bool Start(const std::string& exe, const std::string& workingDirectory, Program& out,
+           const std::string& arguments = "");
 
 // A program folder with Tallowbridge.exe and a settings file naming the
 // stand-in renderer, copied into LightWave\Programs beside it, so that the
@@ -120,5 +122,6 @@ int ScenarioProject(const Setup& setup);
 int ScenarioCpu(const Setup& setup);
 int ScenarioDemo(const Setup& setup);
 int ScenarioLongQueue(const Setup& setup);
+int ScenarioOutside(const Setup& setup);
 
 }  // namespace e2e

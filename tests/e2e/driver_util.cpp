@@ -106,10 +106,11 @@ void Program::kill() const {
   if (running()) TerminateProcess(pi.hProcess, 99);
 }
 
-bool Start(const std::string& exe, const std::string& workingDirectory, Program& out) {
+bool Start(const std::string& exe, const std::string& workingDirectory, Program& out, const std::string& arguments) {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   std::string commandLine = "\"" + exe + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
   return CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         workingDirectory.c_str(), &si, &out.pi) != 0;
 }

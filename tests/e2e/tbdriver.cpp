@@ -29,6 +29,7 @@ const Scenario kScenarios[] = {
     {"cpu", e2e::ScenarioCpu},
     {"demo", e2e::ScenarioDemo},
     {"longqueue", e2e::ScenarioLongQueue},
+    {"outside", e2e::ScenarioOutside},
 };
 
 }  // namespace

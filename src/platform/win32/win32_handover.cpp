@@ -150,6 +150,9 @@ LRESULT CALLBACK ReceiverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     return FALSE;
   // Even no files is an arrival: the program then comes to the front.
   FilesArrived(0, std::move(files));
+  // A sent message does not end the wait in GetMessage: a posted one wakes
+  // the event loop so that it returns the files event now.
+  PostMessageA(hwnd, WM_NULL, 0, 0);
   BringToFront();
   return TRUE;
 }

@@ -13,7 +13,8 @@ void TraceExecutionState(EXECUTION_STATE flags) {
   if (n == 0 || n >= sizeof path) return;
   std::FILE* file = std::fopen(path, "ab");
   if (!file) return;
-  std::fprintf(file, "SetThreadExecutionState 0x%08lX\n", static_cast<unsigned long>(flags));
+  // CR LF, as every text file of the program ends its lines.
+  std::fprintf(file, "SetThreadExecutionState 0x%08lX\r\n", static_cast<unsigned long>(flags));
   std::fclose(file);
 }
 

@@ -14,15 +14,18 @@ HICON IconOf(int image) {
   return it == S().icons.end() ? nullptr : it->second;
 }
 
-// Text into one of NOTIFYICONDATA's fixed fields, cut where a character
-// ends: a double-byte character is never split, the field always ends.
+// Text into one of NOTIFYICONDATA's fixed fields, at most limit bytes and
+// cut where a character ends: a double-byte character is never split, and
+// the field always ends.
 template <size_t N>
-void CopyField(char (&field)[N], const std::string& text) {
+void CopyField(char (&field)[N], const std::string& text, size_t limit = N - 1) {
+  static_assert(N > 0);
+  if (limit > N - 1) limit = N - 1;
   const char* begin = text.c_str();
   const char* end = begin;
   while (*end) {
     const char* next = CharNextA(end);
-    if (next == end || static_cast<size_t>(next - begin) > N - 1) break;
+    if (next == end || static_cast<size_t>(next - begin) > limit) break;
     end = next;
   }
   size_t n = static_cast<size_t>(end - begin);
@@ -39,7 +42,7 @@ NOTIFYICONDATAA IconData(int icon, const win32::TrayRecord& tray) {
   nid.uCallbackMessage = win32::kTrayMessage;
   nid.hIcon = IconOf(tray.image);
   // The notification area shows at most 63 characters.
-  CopyField(nid.szTip, tray.tooltip);
+  CopyField(nid.szTip, tray.tooltip, 63);
   return nid;
 }
 

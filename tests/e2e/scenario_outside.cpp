@@ -1,0 +1,124 @@
+// Scenario "outside": what sits beside the described program. A second
+// Tallowbridge.exe started from the same folder with two scene paths hands
+// them to the running one and ends with code 0; the queue then renders with
+// the time-left tooltip on the percentage, the system kept awake (read from
+// the platform layer's trace, since Wine never sleeps) and released after,
+// and one history line per scene, a path with a comma quoted.
+#include "driver.h"
+
+#include <vector>
+
+namespace e2e {
+
+namespace {
+
+constexpr int kQueueList = 8;
+constexpr int kStartQueue = 20;
+constexpr int kPercentDone = 21;
+constexpr int kFrames = 6;
+const char* const kAwake = "SetThreadExecutionState 0x80000001";
+const char* const kReleased = "SetThreadExecutionState 0x80000000";
+
+struct Outside {
+  Installed installed;
+  std::string trace, history;
+  std::vector<std::string> scenes;
+  Program program;
+  HWND main = nullptr;
+};
+
+std::string SceneText(const std::string& renders, const std::string& name) {
+  return "LWSC\r\n3\r\n\r\nFirstFrame 1\r\nLastFrame " + std::to_string(kFrames) +
+         "\r\nFrameStep 1\r\nFrameSize 32 24\r\nSaveRGB 1\r\nSaveRGBImagesPrefix " + Join(renders, name) +
+         "\r\nRGBImageSaver LW_TGA24(.tga)\r\nOutputFilenameFormat 3\r\n";
+}
+
+bool Prepare(const Setup& setup, Outside& o) {
+  if (!Install(setup, o.installed)) return false;
+  o.trace = Join(setup.work, "platform-trace.txt");
+  o.history = Join(o.installed.programDir, "Tallowbridge-history.csv");
+  SetEnvironmentVariableA("TB_PLATFORM_TRACE", o.trace.c_str());
+  SetEnvironmentVariableA("TB_STANDIN_FRAME_MS", "700");
+  for (const char* name : {"TB_STANDIN_ARGS_FILE", "TB_STANDIN_PID_FILE", "TB_STANDIN_FAIL_AFTER", "TB_STANDIN_EXIT",
+                           "TB_STANDIN_CRASH", "TB_STANDIN_HANG"})
+    SetEnvironmentVariableA(name, nullptr);
+  const std::string renders = Join(setup.work, "Renders");
+  o.scenes = {Join(Join(setup.work, "Night"), "dawn.lws"), Join(Join(setup.work, "My Scenes"), "dusk, take 2.lws")};
+  return MakeFolders(renders) && MakeFolders(Join(setup.work, "Night")) && MakeFolders(Join(setup.work, "My Scenes")) &&
+         WriteText(o.scenes[0], SceneText(renders, "dawn")) && WriteText(o.scenes[1], SceneText(renders, "dusk"));
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  for (size_t end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+    lines.push_back(text.substr(at, end - at));
+  return lines;
+}
+
+void HandOver(const Setup& setup, Outside& o) {
+  Program second;
+  const std::string arguments = "\"" + o.scenes[0] + "\" \"" + o.scenes[1] + "\"";
+  if (!Check(Start(o.installed.exe, setup.work, second, arguments), "a second Tallowbridge.exe started")) return;
+  const bool ended = second.waitExit(20000);
+  Check(ended && second.exitCode() == 0, "the second copy ends with exit code 0", std::to_string(second.exitCode()));
+  if (second.running()) second.kill();
+  HWND list = GetDlgItem(o.main, kQueueList);
+  Check(WaitFor([&] { return ListCount(list) == 2; }, 5000) && ListLine(list, 0) == o.scenes[0] &&
+            ListLine(list, 1) == o.scenes[1],
+        "the first copy queued both scenes in their order", ListLine(list, 0) + " | " + ListLine(list, 1));
+}
+
+// While the queue renders: the percentage's tooltip tells the time left,
+// and the system is required.
+void WatchRender(Outside& o) {
+  Click(GetDlgItem(o.main, kStartQueue));
+  std::string tip;
+  bool estimated = WaitFor(
+      [&] {
+        tip = Tooltips(o.program)[kPercentDone];
+        return tip.rfind("about ", 0) == 0;
+      },
+      15000);
+  Check(estimated || tip == "estimating\x85", "the percentage's tooltip tells the time left while rendering", tip);
+  Check(ReadFile(o.trace).find(kAwake) != std::string::npos, "the system is required while the renderer works",
+        ReadFile(o.trace));
+  bool ended = WaitFor([&] { return Lines(ReadFile(o.history)).size() == 3 && IsWindowVisible(o.main); }, 60000);
+  Check(ended, "the history has a header and one line per scene", ReadFile(o.history));
+  Check(WaitFor([&] { return Lines(ReadFile(o.trace)).back() == kReleased; }, 5000),
+        "the system is released when the queue is done", ReadFile(o.trace));
+}
+
+void CheckHistory(const Outside& o) {
+  const std::vector<std::string> lines = Lines(ReadFile(o.history));
+  if (!Check(lines.size() == 3, "three history lines")) return;
+  Check(lines[0] ==
+            "start,end,scene,first frame,last frame,step,frames at start,frames at end,result,exit code,"
+            "seconds per frame",
+        "the history's header", lines[0]);
+  const std::string tails[] = {"," + o.scenes[0] + ",1,6,1,0,6,finished,0,",
+                               ",\"" + o.scenes[1] + "\",1,6,1,0,6,finished,0,"};
+  for (int i = 0; i < 2; ++i) {
+    const std::string& line = lines[static_cast<size_t>(i) + 1];
+    // "2026-12-07T22:00:00+01:00," twice, then the scene's fields.
+    bool times = line.size() > 52 && line[10] == 'T' && line[25] == ',' && line[36] == 'T' && line[51] == ',';
+    Check(times && line.compare(51, tails[i].size(), tails[i]) == 0, "history line of scene " + std::to_string(i + 1),
+          line);
+  }
+}
+
+}  // namespace
+
+int ScenarioOutside(const Setup& setup) {
+  Outside o;
+  if (!Check(Prepare(setup, o), "program folder and two scenes prepared")) return 1;
+  o.main = StartMainWindow(o.installed, setup, o.program);
+  if (!o.main) return 1;
+  HandOver(setup, o);
+  WatchRender(o);
+  CheckHistory(o);
+  Check(QuitWithYes(o.program, o.main), "the program quits with Yes");
+  return Failures() == 0 ? 0 : 1;
+}
+
+}  // namespace e2e
