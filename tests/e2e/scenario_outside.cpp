@@ -48,6 +48,29 @@ bool Prepare(const Setup& setup, Outside& o) {
          WriteText(o.scenes[0], SceneText(renders, "dawn")) && WriteText(o.scenes[1], SceneText(renders, "dusk"));
 }
 
+// A visible balloon of the notification area (shown by the shell, not by the
+// program); its text, or empty when none is up.
+std::string BalloonText() {
+  struct Search {
+    std::string text;
+    bool found = false;
+  } search;
+  EnumWindows(
+      [](HWND hwnd, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        char cls[32] = {};
+        GetClassNameA(hwnd, cls, sizeof cls);
+        if (lstrcmpiA(cls, "tooltips_class32") == 0 && IsWindowVisible(hwnd) &&
+            (GetWindowLongA(hwnd, GWL_STYLE) & 0x40 /* TTS_BALLOON */)) {
+          s->found = true;
+          s->text = Text(hwnd);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found ? (search.text.empty() ? std::string("(a balloon)") : search.text) : std::string();
+}
+
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   size_t at = 0;
@@ -71,7 +94,7 @@ void HandOver(const Setup& setup, Outside& o) {
 
 // While the queue renders: the percentage's tooltip tells the time left,
 // and the system is required.
-void WatchRender(Outside& o) {
+void WatchRender(const Setup& setup, Outside& o) {
   Click(GetDlgItem(o.main, kStartQueue));
   std::string tip;
   bool estimated = WaitFor(
@@ -83,8 +106,18 @@ void WatchRender(Outside& o) {
   Check(estimated || tip == "estimating\x85", "the percentage's tooltip tells the time left while rendering", tip);
   Check(ReadFile(o.trace).find(kAwake) != std::string::npos, "the system is required while the renderer works",
         ReadFile(o.trace));
-  bool ended = WaitFor([&] { return Lines(ReadFile(o.history)).size() == 3 && IsWindowVisible(o.main); }, 60000);
+  std::string balloon;
+  bool ended = WaitFor(
+      [&] {
+        if (balloon.empty()) balloon = BalloonText();
+        return Lines(ReadFile(o.history)).size() == 3 && IsWindowVisible(o.main);
+      },
+      60000);
   Check(ended, "the history has a header and one line per scene", ReadFile(o.history));
+  // The window was hidden while the queue rendered: its end is told.
+  Check(WaitFor([&] { return !balloon.empty() || !(balloon = BalloonText()).empty(); }, 5000),
+        "a balloon tells that the queue finished", balloon);
+  OfferScreenshot(setup, "balloon");
   Check(WaitFor([&] { return Lines(ReadFile(o.trace)).back() == kReleased; }, 5000),
         "the system is released when the queue is done", ReadFile(o.trace));
 }
@@ -115,7 +148,7 @@ int ScenarioOutside(const Setup& setup) {
   o.main = StartMainWindow(o.installed, setup, o.program);
   if (!o.main) return 1;
   HandOver(setup, o);
-  WatchRender(o);
+  WatchRender(setup, o);
   CheckHistory(o);
   Check(QuitWithYes(o.program, o.main), "the program quits with Yes");
   return Failures() == 0 ? 0 : 1;
