@@ -15,7 +15,7 @@ namespace {
 constexpr int kQueueList = 8;
 constexpr int kStartQueue = 20;
 constexpr int kPercentDone = 21;
-constexpr int kFrames = 6;
+constexpr int kFrames = 12;
 const char* const kAwake = "SetThreadExecutionState 0x80000001";
 const char* const kReleased = "SetThreadExecutionState 0x80000000";
 
@@ -38,7 +38,7 @@ bool Prepare(const Setup& setup, Outside& o) {
   o.trace = Join(setup.work, "platform-trace.txt");
   o.history = Join(o.installed.programDir, "Tallowbridge-history.csv");
   SetEnvironmentVariableA("TB_PLATFORM_TRACE", o.trace.c_str());
-  SetEnvironmentVariableA("TB_STANDIN_FRAME_MS", "700");
+  SetEnvironmentVariableA("TB_STANDIN_FRAME_MS", "600");
   for (const char* name : {"TB_STANDIN_ARGS_FILE", "TB_STANDIN_PID_FILE", "TB_STANDIN_FAIL_AFTER", "TB_STANDIN_EXIT",
                            "TB_STANDIN_CRASH", "TB_STANDIN_HANG"})
     SetEnvironmentVariableA(name, nullptr);
@@ -46,6 +46,47 @@ bool Prepare(const Setup& setup, Outside& o) {
   o.scenes = {Join(Join(setup.work, "Night"), "dawn.lws"), Join(Join(setup.work, "My Scenes"), "dusk, take 2.lws")};
   return MakeFolders(renders) && MakeFolders(Join(setup.work, "Night")) && MakeFolders(Join(setup.work, "My Scenes")) &&
          WriteText(o.scenes[0], SceneText(renders, "dawn")) && WriteText(o.scenes[1], SceneText(renders, "dusk"));
+}
+
+// The text of a visible hover tooltip (not a balloon) of the process, or
+// empty when none is up.
+std::string HoverTipText(const Program& p) {
+  struct Search {
+    DWORD pid;
+    std::string text;
+  } search{p.pi.dwProcessId, {}};
+  EnumWindows(
+      [](HWND hwnd, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        char cls[32] = {};
+        DWORD pid = 0;
+        GetClassNameA(hwnd, cls, sizeof cls);
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (pid == s->pid && lstrcmpiA(cls, "tooltips_class32") == 0 && IsWindowVisible(hwnd) &&
+            !(GetWindowLongA(hwnd, GWL_STYLE) & 0x40 /* TTS_BALLOON */))
+          s->text = Text(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.text;
+}
+
+// The window brought back from the tray while the first scene renders, and
+// the pointer rested on the percentage: its tooltip comes up as a user sees it.
+void HoverOverPercentage(const Setup& setup, const Outside& o) {
+  PostMessageA(o.main, WM_APP + 1, 0, WM_LBUTTONUP);
+  if (!Check(WaitFor([&] { return IsWindowVisible(o.main) != 0; }, 5000), "the tray icon brings the window back"))
+    return;
+  RECT r{};
+  GetWindowRect(GetDlgItem(o.main, kPercentDone), &r);
+  SetCursorPos(r.left + 3, (r.top + r.bottom) / 2);
+  Sleep(100);
+  SetCursorPos(r.left + 6, (r.top + r.bottom) / 2);
+  std::string shown;
+  Check(WaitFor([&] { return (shown = HoverTipText(o.program)).rfind("about ", 0) == 0; }, 4000),
+        "resting the pointer on the percentage shows the time left", shown);
+  OfferScreenshot(setup, "time-left");
+  SetCursorPos(5, 5);
 }
 
 // A visible balloon of the notification area (shown by the shell, not by the
@@ -104,6 +145,7 @@ void WatchRender(const Setup& setup, Outside& o) {
       },
       15000);
   Check(estimated || tip == "estimating\x85", "the percentage's tooltip tells the time left while rendering", tip);
+  if (estimated) HoverOverPercentage(setup, o);
   Check(ReadFile(o.trace).find(kAwake) != std::string::npos, "the system is required while the renderer works",
         ReadFile(o.trace));
   std::string balloon;
@@ -129,8 +171,8 @@ void CheckHistory(const Outside& o) {
             "start,end,scene,first frame,last frame,step,frames at start,frames at end,result,exit code,"
             "seconds per frame",
         "the history's header", lines[0]);
-  const std::string tails[] = {"," + o.scenes[0] + ",1,6,1,0,6,finished,0,",
-                               ",\"" + o.scenes[1] + "\",1,6,1,0,6,finished,0,"};
+  const std::string tails[] = {"," + o.scenes[0] + ",1,12,1,0,12,finished,0,",
+                               ",\"" + o.scenes[1] + "\",1,12,1,0,12,finished,0,"};
   for (int i = 0; i < 2; ++i) {
     const std::string& line = lines[static_cast<size_t>(i) + 1];
     // "2026-12-07T22:00:00+01:00," twice, then the scene's fields.

@@ -153,6 +153,10 @@ void ApplyTooltip(const ControlRecord& c, const std::string& text) {
   TTTOOLINFOA ti = ToolFor(c, nullptr);
   bool known = SendMessageA(tips, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&ti)) != 0;
   ti = ToolFor(c, &text);
+  // A label lets the pointer through to the window below it unless it
+  // notifies: without that, its tooltip would never see the pointer rest.
+  if (!text.empty() && (c.kind == pf::ControlKind::Label || c.kind == pf::ControlKind::LabelRight))
+    SetWindowLongA(c.hwnd, GWL_STYLE, GetWindowLongA(c.hwnd, GWL_STYLE) | SS_NOTIFY);
   if (text.empty()) {
     if (known) SendMessageA(tips, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
   } else if (known) {
