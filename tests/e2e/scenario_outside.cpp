@@ -15,7 +15,9 @@ namespace {
 constexpr int kQueueList = 8;
 constexpr int kStartQueue = 20;
 constexpr int kPercentDone = 21;
-constexpr int kFrames = 12;
+// The first scene renders long enough for the window to be brought back,
+// looked at and sent to the tray again while it runs.
+constexpr int kFrames[] = {20, 12};
 const char* const kAwake = "SetThreadExecutionState 0x80000001";
 const char* const kReleased = "SetThreadExecutionState 0x80000000";
 
@@ -27,8 +29,8 @@ struct Outside {
   HWND main = nullptr;
 };
 
-std::string SceneText(const std::string& renders, const std::string& name) {
-  return "LWSC\r\n3\r\n\r\nFirstFrame 1\r\nLastFrame " + std::to_string(kFrames) +
+std::string SceneText(const std::string& renders, const std::string& name, int frames) {
+  return "LWSC\r\n3\r\n\r\nFirstFrame 1\r\nLastFrame " + std::to_string(frames) +
          "\r\nFrameStep 1\r\nFrameSize 32 24\r\nSaveRGB 1\r\nSaveRGBImagesPrefix " + Join(renders, name) +
          "\r\nRGBImageSaver LW_TGA24(.tga)\r\nOutputFilenameFormat 3\r\n";
 }
@@ -45,7 +47,8 @@ bool Prepare(const Setup& setup, Outside& o) {
   const std::string renders = Join(setup.work, "Renders");
   o.scenes = {Join(Join(setup.work, "Night"), "dawn.lws"), Join(Join(setup.work, "My Scenes"), "dusk, take 2.lws")};
   return MakeFolders(renders) && MakeFolders(Join(setup.work, "Night")) && MakeFolders(Join(setup.work, "My Scenes")) &&
-         WriteText(o.scenes[0], SceneText(renders, "dawn")) && WriteText(o.scenes[1], SceneText(renders, "dusk"));
+         WriteText(o.scenes[0], SceneText(renders, "dawn", kFrames[0])) &&
+         WriteText(o.scenes[1], SceneText(renders, "dusk", kFrames[1]));
 }
 
 // The text of a visible hover tooltip (not a balloon) of the process, or
@@ -87,6 +90,9 @@ void HoverOverPercentage(const Setup& setup, const Outside& o) {
         "resting the pointer on the percentage shows the time left", shown);
   OfferScreenshot(setup, "time-left");
   SetCursorPos(5, 5);
+  // Minimised, the window goes back to the tray, so the end is told by a balloon.
+  PostMessageA(o.main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  Check(WaitFor([&] { return !IsWindowVisible(o.main); }, 8000), "the minimised window goes back to the tray");
 }
 
 // A visible balloon of the notification area (shown by the shell, not by the
@@ -171,7 +177,7 @@ void CheckHistory(const Outside& o) {
             "start,end,scene,first frame,last frame,step,frames at start,frames at end,result,exit code,"
             "seconds per frame",
         "the history's header", lines[0]);
-  const std::string tails[] = {"," + o.scenes[0] + ",1,12,1,0,12,finished,0,",
+  const std::string tails[] = {"," + o.scenes[0] + ",1,20,1,0,20,finished,0,",
                                ",\"" + o.scenes[1] + "\",1,12,1,0,12,finished,0,"};
   for (int i = 0; i < 2; ++i) {
     const std::string& line = lines[static_cast<size_t>(i) + 1];
