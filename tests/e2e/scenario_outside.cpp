@@ -163,10 +163,16 @@ void WatchRender(const Setup& setup, Outside& o) {
       60000);
   Check(ended, "the history has a header and one line per scene", ReadFile(o.history));
   // The window was hidden while the queue rendered: its end is told.
-  Check(WaitFor([&] { return !balloon.empty() || !(balloon = BalloonText()).empty(); }, 5000),
-        "a balloon tells that the queue finished", balloon);
+  WaitFor([&] { return !balloon.empty() || !(balloon = BalloonText()).empty(); }, 5000);
+  Check(balloon.rfind("Queue finished: 2 scenes, 32 frames in ", 0) == 0, "a balloon tells that the queue finished",
+        balloon);
   OfferScreenshot(setup, "balloon");
-  Check(WaitFor([&] { return Lines(ReadFile(o.trace)).back() == kReleased; }, 5000),
+  Check(WaitFor(
+            [&] {
+              const std::vector<std::string> trace = Lines(ReadFile(o.trace));
+              return !trace.empty() && trace.back() == kReleased;
+            },
+            5000),
         "the system is released when the queue is done", ReadFile(o.trace));
 }
 
