@@ -88,6 +88,7 @@ struct WatchedRun {
   int scenesFinished = 0;
   std::int64_t framesRendered = 0;
   bool windowHiddenAtLastEnd = false;   // as the last job ended, before the window came back
+  bool queueFinished = false;           // every scene of the run is done
   bool historyFailureShown = false;
   // Frames each row still lacked when the run started.
   std::vector<std::int64_t> framesLeft;
@@ -131,6 +132,9 @@ struct ProgramState {
   WatchedJob job;
   WatchedRun run;
   int systemRequired = 0;
+  // Balloon texts waiting for the end of the event that raised them, so
+  // that the window shows the run's end before the shell is asked.
+  std::vector<std::string> pendingNotices;
   // Files from outside that wait for the queue to stop rendering.
   std::vector<std::string> waitingFiles;
 };

@@ -27,7 +27,17 @@ std::string Counted(std::int64_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-void Notify(const std::string& text) { pf::ShowTrayBalloon(kTrayIcon, g.programTitle, text); }
+void Notify(const std::string& text) { g.pendingNotices.push_back(text); }
+
+// The run is over: a finished queue is told if the window was hidden.
+void EndWatchedRun() {
+  WatchedRun& run = g.run;
+  run.active = false;
+  if (!run.queueFinished || !run.windowHiddenAtLastEnd) return;
+  Notify("Queue finished: " + Counted(run.scenesFinished, "scene", "scenes") + ", " +
+         Counted(run.framesRendered, "frame", "frames") + " in " +
+         DurationText(pf::SteadyMilliseconds() - run.startMs));
+}
 
 // A run starts with the first job after nothing rendered: what every row
 // still lacks is counted once, for the queue's time estimate.
@@ -116,13 +126,7 @@ void WatchJobEnded(JobResult result, int exitCode) {
 }
 
 void WatchQueueFinished() {
-  WatchedRun& run = g.run;
-  if (!run.active) return;
-  run.active = false;
-  if (!run.windowHiddenAtLastEnd) return;
-  Notify("Queue finished: " + Counted(run.scenesFinished, "scene", "scenes") + ", " +
-         Counted(run.framesRendered, "frame", "frames") + " in " +
-         DurationText(pf::SteadyMilliseconds() - run.startMs));
+  if (g.run.active) g.run.queueFinished = true;
 }
 
 void WatchJobProgress() {
@@ -135,7 +139,9 @@ void WatchJobProgress() {
 
 void SyncWithRendering() {
   const int wanted = g.rendering ? 1 : 0;
-  if (!wanted) g.run.active = false;
+  if (!wanted && g.run.active) EndWatchedRun();
+  for (const auto& text : g.pendingNotices) pf::ShowTrayBalloon(kTrayIcon, g.programTitle, text);
+  g.pendingNotices.clear();
   if (wanted == g.systemRequired) return;
   g.systemRequired = wanted;
   pf::SetSystemRequired(wanted != 0);

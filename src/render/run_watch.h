@@ -21,7 +21,8 @@ void WatchQueueFinished();
 void WatchJobProgress();
 // Between events: the system must stay awake exactly while something
 // renders, and a run is over once nothing does (between two jobs of a run
-// the next one has started before the event ends).
+// the next one has started before the event ends). The balloons an event
+// raised are shown now, after the window shows how the run ended.
 void SyncWithRendering();
 
 // "45 s", "12 min", "1 h 12 min".

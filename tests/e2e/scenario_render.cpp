@@ -87,11 +87,15 @@ void Finish(const Program& program, HWND main) {
   program.kill();
 }
 
-std::string StatusAfter(HWND main, const char* wanted, int timeoutMs) {
-  std::string status;
-  WaitFor([&] { return (status = Text(GetDlgItem(main, 22))) == wanted; }, timeoutMs);
-  return status;
+// A control's text once it reads wanted, or what it reads after the wait: the
+// program sets the status first and the other texts within the same tick.
+std::string TextAfter(HWND main, int id, const std::string& wanted, int timeoutMs = 5000) {
+  std::string text;
+  WaitFor([&] { return (text = Text(GetDlgItem(main, id))) == wanted; }, timeoutMs);
+  return text;
 }
+
+std::string StatusAfter(HWND main, const char* wanted, int timeoutMs) { return TextAfter(main, 22, wanted, timeoutMs); }
 
 }  // namespace
 
@@ -106,9 +110,12 @@ int ScenarioRender(const Setup& setup) {
   for (const char* name : {"shot001.tga", "shot002.tga", "shot003.tga"})
     Check(GetFileAttributesA((r.outputDir + name).c_str()) != INVALID_FILE_ATTRIBUTES,
           std::string("frame ") + name + " written in the scene's output directory");
-  Check(Text(GetDlgItem(main, 24)) == "3 of 3", "frames rendered 3 of 3", Text(GetDlgItem(main, 24)));
-  Check(Text(GetDlgItem(main, 21)) == "(100% done)", "100% done", Text(GetDlgItem(main, 21)));
-  Check(Text(GetDlgItem(main, 20)) == "Scene Done!", "the start button reads Scene Done!", Text(GetDlgItem(main, 20)));
+  const std::string frames = TextAfter(main, 24, "3 of 3");
+  Check(frames == "3 of 3", "frames rendered 3 of 3", frames);
+  const std::string percent = TextAfter(main, 21, "(100% done)");
+  Check(percent == "(100% done)", "100% done", percent);
+  const std::string caption = TextAfter(main, 20, "Scene Done!");
+  Check(caption == "Scene Done!", "the start button reads Scene Done!", caption);
   Finish(program, main);
   return Failures() == 0 ? 0 : 1;
 }
@@ -124,8 +131,9 @@ int ScenarioRenderFailure(const Setup& setup) {
   if (!main) return 1;
   std::string status = StatusAfter(main, "LWSN failed! (exit code 5)", 20000);
   Check(status == "LWSN failed! (exit code 5)", "a failed renderer is reported with its exit code", status);
-  Check(Text(GetDlgItem(main, 20)) != "Stop Queue!", "the start button no longer reads Stop Queue!",
-        Text(GetDlgItem(main, 20)));
+  std::string caption;
+  WaitFor([&] { return (caption = Text(GetDlgItem(main, 20))) != "Stop Queue!"; }, 5000);
+  Check(caption != "Stop Queue!", "the start button no longer reads Stop Queue!", caption);
   Finish(program, main);
   return Failures() == 0 ? 0 : 1;
 }
