@@ -205,6 +205,9 @@ std::set<int> RenderToEnd(LongQueue& q, Memory& after20) {
   bool deleted = false;
   HWND status = GetDlgItem(q.main, kStatusText);
   for (int starts = 0; starts < 20; ++starts) {
+    // The last run's report stays on the window until the new run's first
+    // job starts: the run is over only after a job of its own.
+    const size_t jobsBefore = JobScenes(q).size();
     Click(GetDlgItem(q.main, kStartQueue));
     std::string shown;
     // The run is over when the window is back with a failure, or when every
@@ -225,7 +228,7 @@ std::set<int> RenderToEnd(LongQueue& q, Memory& after20) {
           }
           shown = Text(status);
           if (!q.program.running()) return true;
-          if (!IsWindowVisible(q.main)) return false;
+          if (jobs <= jobsBefore || !IsWindowVisible(q.main)) return false;
           return shown.rfind("LWSN failed!", 0) == 0 || shown == "LWSN was terminated!" ||
                  (shown == "LWSN was finished..." && Text(GetDlgItem(q.main, kStartQueue)) != "Stop Queue!" &&
                   ListCount(GetDlgItem(q.main, kQueueList)) == kScenes - static_cast<int>(reported.size()));
