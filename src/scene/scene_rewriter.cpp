@@ -226,11 +226,10 @@ OutputPlan PlanOutput(const SceneEntry& entry, FrameChange frame, bool outputSwi
 // that fits decides.
 struct OutputRule {
   OutputPlan& plan;
-  bool copyRest = false;   // the block went in at DataOverlayLabel
 
   void operator()(std::string_view line, PassOutput& out) {
     char first = line.empty() ? '\0' : line[0];
-    if (copyRest || (first != 'F' && first != 'L' && first != 'S' && first != 'D' && first != 'R')) {
+    if (first != 'F' && first != 'L' && first != 'S' && first != 'D' && first != 'R') {
       WriteNewLine(out, line);   // no rule concerns this line
     } else if (!plan.frameKey.empty() && StartsWith(line, plan.frameKey)) {
       WriteNewLine(out, plan.frameLine);
@@ -245,13 +244,18 @@ struct OutputRule {
       plan.switchPending = false;
       plan.switchSettled = true;
     } else if (plan.blockAtOverlayLabel && StartsWith(line, "DataOverlayLabel ")) {
-      // The whole block in place of this line; the rest follows unchanged.
+      // The whole block in place of this line, once. The lines after it
+      // still follow the rules: a scene read as having no SaveRGB line may
+      // hold one further down (a value the reader takes for "none", such as
+      // "SaveRGB 2"), and an old "SaveRGB 0", path or saver left below the
+      // block would switch saving off again or name another path.
       WriteNewLine(out, "DataOverlaylabel");
       WriteNewLine(out, "SaveRGB 1");
       WriteNewLine(out, plan.formatLine);
       WriteNewLine(out, plan.prefixLine);
       WriteNewLine(out, plan.saverLine);
-      plan.changed = copyRest = plan.pathWritten = true;
+      plan.blockAtOverlayLabel = false;
+      plan.changed = plan.pathWritten = true;
     } else if (plan.writeOutputPath && StartsWith(line, "SaveRGBImagesPrefix ")) {
       WriteNewLine(out, plan.prefixLine);
       plan.changed = plan.pathWritten = true;

@@ -32,4 +32,27 @@ TEST_F(FuzzFindingsTest, AnOutputPathChosenForASceneWithOnlyASaverLineIsWritten)
   }
 }
 
+// A scene whose last SaveRGB line starts with "2" reads as having none: the
+// output block went in at DataOverlayLabel and every line below was copied
+// as it stood, so a "SaveRGB 0" and an old path below the block switched
+// saving off again and named another path, and success was reported.
+TEST_F(FuzzFindingsTest, OutputLinesBelowAnInsertedBlockFollowTheChoice) {
+  WriteWinFile(kScene, scenetest::JoinCrLf({"LWSC", "DataOverlayLabel  ", "SaveRGB 0", "SaveRGBImagesPrefix C:\\old\\x",
+                                            "RGBImageSaver LW_TGA24(.tga)", "DataOverlayLabel  ", "SaveRGB 2g"}));
+  SceneEntry& entry = g.queue.fields[scenetest::QueueScene(kScene)];
+  ReadSceneEntry(g.queue.currentScene);
+  ASSERT_EQ(entry[kFieldSaveRGB], "2");
+  entry[kFieldOutputDir] = "C:\\new\\";
+  entry[kFieldOutputPrefix] = "f";
+  ASSERT_TRUE(RewriteOutputSettings(FrameChange::kNone, "", true, kNoIndex));
+  EXPECT_EQ(ReadWinFile(kScene),
+            scenetest::JoinCrLf({"LWSC", "DataOverlaylabel", "SaveRGB 1", "OutputFilenameFormat 3",
+                                 "SaveRGBImagesPrefix C:\\new\\f", "RGBImageSaver LW_TGA24(.tga)", "SaveRGB 1",
+                                 "SaveRGBImagesPrefix C:\\new\\f", "RGBImageSaver LW_TGA24(.tga)",
+                                 // The pass after the switch still reads no SaveRGB line: the
+                                 // other label gets the block too, with the same choice.
+                                 "DataOverlaylabel", "SaveRGB 1", "OutputFilenameFormat 3",
+                                 "SaveRGBImagesPrefix C:\\new\\f", "RGBImageSaver LW_TGA24(.tga)", "SaveRGB 2g"}));
+}
+
 }  // namespace
