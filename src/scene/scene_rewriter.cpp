@@ -108,21 +108,21 @@ SettingsPlan PlanSettings(const SceneSettingsChange& change) {
 }
 
 // The marked key this line is replaced for, or -1. A key is given up at the
-// first line that holds its text anywhere.
+// first kept line that holds its text anywhere. A line replaced for one key
+// gives up no other: its text is gone from the scene, and a second run of the
+// same change would look past it (the same change twice must write the same
+// scene).
 int SettingsKeyOfLine(std::string_view line, const SettingsPlan& plan, std::array<bool, kSettingsKeys>& looking) {
-  int replace = -1;
   for (int k = 0; k < kSettingsKeys; ++k) {
-    if (!looking[k]) continue;
-    if (k == kKeyRenderMode && plan.everyRenderModeLine) {
-      if (StartsWith(line, kSettingsKeyTexts[k])) replace = k;
-      continue;
-    }
-    auto at = line.find(kSettingsKeyTexts[k]);
-    if (at == std::string_view::npos) continue;
-    looking[k] = false;
-    if (at == 0) replace = k;
+    if (!looking[k] || !StartsWith(line, kSettingsKeyTexts[k])) continue;
+    if (k != kKeyRenderMode || !plan.everyRenderModeLine) looking[k] = false;
+    return k;
   }
-  return replace;
+  for (int k = 0; k < kSettingsKeys; ++k) {
+    if (!looking[k] || (k == kKeyRenderMode && plan.everyRenderModeLine)) continue;
+    if (line.find(kSettingsKeyTexts[k]) != std::string_view::npos) looking[k] = false;
+  }
+  return -1;
 }
 
 // What becomes of each line in a scene settings rewrite.

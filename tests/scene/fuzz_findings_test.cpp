@@ -1,6 +1,7 @@
 // Scenes the fuzz targets found mishandled, kept as tests.
 #include <string>
 
+#include "scene/render_tables.h"
 #include "scene/scene_reader.h"
 #include "scene/scene_rewriter.h"
 #include "scene/scene_test_util.h"
@@ -53,6 +54,26 @@ TEST_F(FuzzFindingsTest, OutputLinesBelowAnInsertedBlockFollowTheChoice) {
                                  // other label gets the block too, with the same choice.
                                  "DataOverlaylabel", "SaveRGB 1", "OutputFilenameFormat 3",
                                  "SaveRGBImagesPrefix C:\\new\\f", "RGBImageSaver LW_TGA24(.tga)", "SaveRGB 2g"}));
+}
+
+// A line replaced for one key that also held another key's text gave that
+// key up, though the text went with the line: the change stayed unwritten,
+// and the same change made again wrote it.
+TEST_F(FuzzFindingsTest, ALineReplacedForOneKeyGivesUpNoOther) {
+  WriteWinFile(kScene, scenetest::JoinCrLf({"LWSC", "FrameSize 640 480 RenderMode 0", "RenderMode 0", "End"}));
+  scenetest::QueueScene(kScene);
+  ReadSceneEntry(g.queue.currentScene);
+  SceneSettingsChange change;
+  change.frameScaleChanged = true;
+  change.frameScale = 0;
+  change.scaledSize = {320, 240};
+  change.renderMode = 2;   // Realistic: the first RenderMode line
+  const std::string want =
+      scenetest::JoinCrLf({"LWSC", "FrameSize 320 240", "RenderMode " + RenderModeValue(2), "End"});
+  ASSERT_TRUE(RewriteSceneSettings(RewriteMode::kOverwrite, change));
+  EXPECT_EQ(ReadWinFile(kScene), want);
+  ASSERT_TRUE(RewriteSceneSettings(RewriteMode::kOverwrite, change));
+  EXPECT_EQ(ReadWinFile(kScene), want);
 }
 
 }  // namespace
