@@ -136,11 +136,12 @@ struct SettingsRule {
   }
 
   void operator()(std::string_view line, PassOutput& out) {
-    // The EnhancedAA line belongs right below Antialiasing: the old one there
-    // goes in any case, and a new one is written for an enhanced level.
+    // The EnhancedAA line belongs right below Antialiasing: the old ones
+    // there go in any case (a second one left standing would override the
+    // new level), and a new one is written for an enhanced level.
     if (dropEnhancedLine) {
-      dropEnhancedLine = false;
       if (StartsWith(line, "EnhancedAA ")) return;
+      dropEnhancedLine = false;
     }
     int key = SettingsKeyOfLine(line, plan, looking);
     if (key < 0) {

@@ -1,5 +1,6 @@
 // Scenes the fuzz targets found mishandled, kept as tests.
 #include <string>
+#include <vector>
 
 #include "scene/render_tables.h"
 #include "scene/scene_reader.h"
@@ -74,6 +75,26 @@ TEST_F(FuzzFindingsTest, ALineReplacedForOneKeyGivesUpNoOther) {
   EXPECT_EQ(ReadWinFile(kScene), want);
   ASSERT_TRUE(RewriteSceneSettings(RewriteMode::kOverwrite, change));
   EXPECT_EQ(ReadWinFile(kScene), want);
+}
+
+// Two EnhancedAA lines below Antialiasing: only the first went, so the old
+// level stood below the new one, and the same change made again took it.
+TEST_F(FuzzFindingsTest, EveryEnhancedLineBelowAntialiasingGoes) {
+  WriteWinFile(kScene, scenetest::JoinCrLf({"LWSC", "Antialiasing 1", "EnhancedAA 1", "EnhancedAA 1", "End"}));
+  scenetest::QueueScene(kScene);
+  ReadSceneEntry(g.queue.currentScene);
+  SceneSettingsChange change;
+  change.antialiasingChanged = true;
+  change.antialiasing = 0;
+  const std::string want = scenetest::JoinCrLf(
+      AntialiasingEnhancedValue(0).empty()
+          ? std::vector<std::string>{"LWSC", "Antialiasing " + AntialiasingLevelValue(0), "End"}
+          : std::vector<std::string>{"LWSC", "Antialiasing " + AntialiasingLevelValue(0),
+                                     "EnhancedAA " + AntialiasingEnhancedValue(0), "End"});
+  for (int run = 0; run < 2; ++run) {
+    ASSERT_TRUE(RewriteSceneSettings(RewriteMode::kOverwrite, change));
+    EXPECT_EQ(ReadWinFile(kScene), want) << run;
+  }
 }
 
 }  // namespace
