@@ -9,6 +9,7 @@
 #include "core/scene_queue.h"
 #include "render/idle_trigger.h"
 #include "render/render_job.h"
+#include "render/rendering_fixture.h"
 #include "support/test_support.h"
 #include "ui/main_window.h"
 
@@ -37,31 +38,8 @@ TEST(QuoteArgumentTest, OnlyArgumentsWithBlanksTabsOrQuotesAreQuoted) {
   for (const Row& row : rows) EXPECT_EQ(QuoteArgument(row.argument), row.quoted) << row.argument;
 }
 
-class RenderTest : public ProgramTest {
+class RenderTest : public RenderingTest {
  protected:
-  // Scenes C:\S\s1.lws ... with frames 1 to `last` into C:\Out\s1\img....
-  static void Scenes(int count, int last = 3) {
-    for (int i = 1; i <= count; ++i) {
-      std::string n = std::to_string(i);
-      WriteWinFile("C:\\S\\s" + n + ".lws", MakeScene(1, last, 1, "C:\\Out\\s" + n + "\\img"));
-    }
-  }
-  static void AddScenes(int count) {
-    for (int i = 1; i <= count; ++i) {
-      headless::QueueFileAnswer("C:\\S\\s" + std::to_string(i) + ".lws");
-      PushGadget(kAddSceneButton);
-    }
-  }
-  // The renderer of the last launch writes these frames of scene n.
-  static void RenderFrames(int scene, int from, int to) {
-    for (int f = from; f <= to; ++f) {
-      std::string number = std::to_string(f);
-      WriteWinFile("C:\\Out\\s" + std::to_string(scene) + "\\img" + std::string(4 - number.size(), '0') + number +
-                       ".tga",
-                   "frame");
-    }
-  }
-  static void EndLastLaunch(int exitCode) { headless::SetExitCode(Launches().back().handle, exitCode); }
   static Texts Parameters() {
     Texts out;
     for (const auto& l : Launches()) out.push_back(l.parameters);

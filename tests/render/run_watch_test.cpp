@@ -8,6 +8,7 @@
 #include "core/startup.h"
 #include "render/job_history.h"
 #include "render/run_watch.h"
+#include "render/rendering_fixture.h"
 #include "support/test_support.h"
 #include "ui/main_window.h"
 
@@ -19,29 +20,12 @@ using headless::PushGadget;
 const char* const kHistory = "C:\\Tallowbridge\\Tallowbridge-history.csv";
 const std::string kHeader = std::string(kHistoryHeader) + "\r\n";
 
-class WatchTest : public ProgramTest {
+class WatchTest : public RenderingTest {
  protected:
-  // Scenes C:\S\s1.lws ... with frames 1 to `last` into C:\Out\s1\img....
-  static void Scenes(int count, int last) {
-    for (int i = 1; i <= count; ++i) {
-      std::string n = std::to_string(i);
-      WriteWinFile("C:\\S\\s" + n + ".lws", MakeScene(1, last, 1, "C:\\Out\\s" + n + "\\img"));
-    }
-  }
   static void AddAndStart(int count) {
-    for (int i = 1; i <= count; ++i) {
-      headless::QueueFileAnswer("C:\\S\\s" + std::to_string(i) + ".lws");
-      PushGadget(kAddSceneButton);
-    }
+    AddScenes(count);
     PushGadget(kStartQueueButton);
   }
-  static void RenderFrames(int scene, int from, int to) {
-    for (int f = from; f <= to; ++f) {
-      std::string number = std::to_string(10000 + f).substr(1);
-      WriteWinFile("C:\\Out\\s" + std::to_string(scene) + "\\img" + number + ".tga", "frame");
-    }
-  }
-  static void EndLastLaunch(int exitCode) { headless::SetExitCode(Launches().back().handle, exitCode); }
   static std::vector<std::string> Balloons() {
     std::vector<std::string> out;
     for (const auto& b : headless::Balloons()) out.push_back(b.title + ": " + b.text);
