@@ -1,6 +1,8 @@
 #include "render/output_tools.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/text.h"
 #include "platform/platform.h"
@@ -35,15 +37,20 @@ const SceneEntry* ListableEntry() {
   return &entry;
 }
 
+// The files (never folders) that the entry's prefix*extension pattern
+// matches in its output directory: what the frame count counts.
+std::vector<std::string> PatternFiles(const SceneEntry& entry, const std::string& extension) {
+  std::vector<std::string> names;
+  for (auto& file : pf::ListDirectory(entry[kFieldOutputDir], entry[kFieldOutputPrefix] + "*" + extension))
+    if (!file.isDirectory) names.push_back(std::move(file.name));
+  return names;
+}
+
 }  // namespace
 
 std::int64_t CountFrameFiles(const SceneEntry& entry) {
   if (entry[kFieldOutputDir] == g.placeholder || entry[kFieldOutputPrefix] == g.placeholder) return 0;
-  std::int64_t count = 0;
-  for (const auto& file :
-       pf::ListDirectory(entry[kFieldOutputDir], entry[kFieldOutputPrefix] + "*" + FramePatternExtension(entry)))
-    count += file.isDirectory ? 0 : 1;
-  return count;
+  return static_cast<std::int64_t>(PatternFiles(entry, FramePatternExtension(entry)).size());
 }
 
 namespace {
@@ -57,15 +64,14 @@ void ListFrames(const SceneEntry& entry) {
   const bool listing = g.outputViewOpen != 0;
   std::string text;
   if (listing) text = "Viewing Output Dir: " + directory + "\r\n" + kSeparator + "\r\n";
-  for (const auto& file : pf::ListDirectory(directory, prefix + "*" + extension)) {
-    if (file.isDirectory) continue;
-    const bool frame = IsFrameFileName(file.name, prefix, extension);
+  for (const std::string& name : PatternFiles(entry, extension)) {
+    const bool frame = IsFrameFileName(name, prefix, extension);
     if (listing) {
-      text += file.name;
+      text += name;
       text += "\r\n";
-      if (g.deleteFramesMode && frame) pf::DeletePath(WithBackslash(directory) + file.name);
+      if (g.deleteFramesMode && frame) pf::DeletePath(WithBackslash(directory) + name);
     }
-    if (frame) g.lastOutputFileName = file.name;
+    if (frame) g.lastOutputFileName = name;
     ++g.framesFound;
   }
   if (!listing) return;
