@@ -8,6 +8,8 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace e2e {
 
@@ -60,6 +62,17 @@ bool Install(const Setup& setup, Installed& out);
 HWND StartMainWindow(const Installed& installed, const Setup& setup, Program& program);
 // Answers the quit question with Yes and waits for the end.
 bool QuitWithYes(const Program& program, HWND main);
+// Adds one scene through Add Scene's file requester and waits until the
+// queue list has count lines.
+bool AddScene(const Program& program, HWND main, const std::string& path, int count);
+// Unsets every TB_STANDIN_* variable, then sets these, so that a scenario's
+// stand-in renderer starts from its defaults whatever ran before.
+void UseStandIn(const std::vector<std::pair<const char*, std::string>>& values);
+bool Exists(const std::string& path);
+// A small scene for the stand-in renderer: frames first to last by step,
+// saved as TGA files named imagesPrefix (folder and name) plus the number in
+// the given filename format.
+std::string StandInScene(int first, int last, int step, const std::string& imagesPrefix, int format = 3);
 std::string ReadFile(const std::string& path);
 // Where a file's bytes and the wanted ones first part, for a report; empty
 // when they are equal.
@@ -73,6 +86,10 @@ HWND FocusOf(HWND window);
 HWND FindTop(const Program& p, const std::string& title, const char* className = nullptr);
 // Any visible message box of the process: title and text.
 HWND AnyMessageBox(const Program& p, std::string* title, std::string* text);
+// A message box nobody expects during this step fails the check and is
+// answered (answerToQuestion where it asks, otherwise OK), so that the run
+// goes on.
+void AnswerStrayMessage(const Program& program, const std::string& during, int answerToQuestion = IDYES);
 std::string Text(HWND hwnd);
 std::string MessageBoxText(HWND box);
 void Answer(HWND box, int id);   // IDOK, IDYES, IDNO, IDCANCEL

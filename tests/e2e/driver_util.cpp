@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "controls.h"
 #include "driver.h"
 
 namespace e2e {
@@ -137,7 +138,7 @@ HWND StartMainWindow(const Installed& installed, const Setup& setup, Program& pr
           Check(false, "no message at start-up", title + ": " + text);
           Answer(box, IDOK);
         }
-        return (main = FindTop(program, "Tallowbridge v1.1")) != nullptr || !program.running();
+        return (main = FindTop(program, kMainTitle)) != nullptr || !program.running();
       },
       20000);
   if (!Check(up && main != nullptr, "main window 'Tallowbridge v1.1' shown")) {
@@ -153,6 +154,31 @@ bool QuitWithYes(const Program& program, HWND main) {
   if (box) Answer(box, IDYES);
   return program.waitExit(10000);
 }
+
+bool AddScene(const Program& program, HWND main, const std::string& path, int count) {
+  Click(GetDlgItem(main, kAddSceneButton));
+  HWND dialog = WaitForDialog(program, "Add scene file(s) to queue...");
+  if (!Check(dialog != nullptr, "Add Scene opens 'Add scene file(s) to queue...'")) return false;
+  Check(ChooseInFileDialog(dialog, path), "the scene's path typed into the requester");
+  HWND list = GetDlgItem(main, kQueueList);
+  return Check(WaitFor([&] { return ListCount(list) == count; }, 5000),
+               "the queue list has " + std::to_string(count) + " line(s) after adding " + path);
+}
+
+void UseStandIn(const std::vector<std::pair<const char*, std::string>>& values) {
+  for (const char* name : {"TB_STANDIN_ARGS_FILE", "TB_STANDIN_PID_FILE", "TB_STANDIN_FRAME_MS",
+                           "TB_STANDIN_FAIL_AFTER", "TB_STANDIN_EXIT", "TB_STANDIN_CRASH", "TB_STANDIN_HANG"})
+    SetEnvironmentVariableA(name, nullptr);
+  for (const auto& [name, value] : values) SetEnvironmentVariableA(name, value.c_str());
+}
+
+std::string StandInScene(int first, int last, int step, const std::string& imagesPrefix, int format) {
+  return "LWSC\r\n3\r\n\r\nFirstFrame " + std::to_string(first) + "\r\nLastFrame " + std::to_string(last) +
+         "\r\nFrameStep " + std::to_string(step) + "\r\nFrameSize 32 24\r\nSaveRGB 1\r\nSaveRGBImagesPrefix " +
+         imagesPrefix + "\r\nRGBImageSaver LW_TGA24(.tga)\r\nOutputFilenameFormat " + std::to_string(format) + "\r\n";
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 HWND FocusOf(HWND window) {
   GUITHREADINFO info{};
@@ -201,6 +227,14 @@ HWND AnyMessageBox(const Program& p, std::string* title, std::string* text) {
     if (text) *text = MessageBoxText(s.found);
   }
   return s.found;
+}
+
+void AnswerStrayMessage(const Program& program, const std::string& during, int answerToQuestion) {
+  std::string title, text;
+  HWND box = AnyMessageBox(program, &title, &text);
+  if (!box) return;
+  Check(false, "no message box " + during, title + ": " + text);
+  Answer(box, GetDlgItem(box, answerToQuestion) ? answerToQuestion : IDOK);
 }
 
 // Wide messages: Wine hands other processes' texts over reliably only so.

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "controls.h"
 #include "driver.h"
 
 #include <commctrl.h>
@@ -23,33 +24,10 @@ namespace e2e {
 
 namespace {
 
-const char* const kMainTitle = "Tallowbridge v1.1";
-const char* const kSettingsTitle = "Settings - Tallowbridge v1.1";
-const char* const kSceneSettingsTitle = "Edit Scene - Tallowbridge v1.1";
-const char* const kFilenameTitle = "Output Filename";
 const char* const kFinished = "LWSN was finished...";
 
-// Main window controls.
-constexpr int kEditSceneSettings = 3;
-constexpr int kQueueList = 8;
-constexpr int kOutputFilenameButton = 18;
-constexpr int kStartQueue = 20;
-constexpr int kPercentDone = 21;
-constexpr int kStatus = 22;
-constexpr int kFramesRendered = 24;
-constexpr int kViewOutputDir = 28;
-constexpr int kAbout = 29;
-constexpr int kSettingsButton = 30;
-constexpr int kOutputListing = 35;
-constexpr int kParentDirViewCheck = 9;
 // The tray icon's message to the main window (a left click restores it).
 constexpr UINT kTrayMessage = WM_APP + 1;
-
-// Other windows' controls.
-constexpr int kSettingsTabs = 40;
-constexpr int kSettingsCancel = 51;
-constexpr int kSceneSettingsCancel = 79;
-constexpr int kFilenameCancel = 88;
 
 constexpr int kRenderTimeoutMs = 150000;
 
@@ -208,21 +186,11 @@ struct Demo {
   FontBook fonts;
 };
 
-// A message box nobody expects fails the run; it is answered so that the run
-// can go on.
-void AnswerStrayMessage(const Program& program, const std::string& during) {
-  std::string title, text;
-  HWND box = AnyMessageBox(program, &title, &text);
-  if (!box) return;
-  Check(false, "no message box " + during, title + ": " + text);
-  Answer(box, GetDlgItem(box, IDYES) ? IDYES : IDOK);
-}
-
-std::string StatusOf(HWND main) { return Text(GetDlgItem(main, kStatus)); }
+std::string StatusOf(HWND main) { return Text(GetDlgItem(main, kStatusText)); }
 
 // "k of n" in the frames text; false for "none" and anything else.
 bool FramesOf(HWND main, long& done, long& expected) {
-  std::string text = Text(GetDlgItem(main, kFramesRendered));
+  std::string text = Text(GetDlgItem(main, kFramesRenderedText));
   return std::sscanf(text.c_str(), "%ld of %ld", &done, &expected) == 2;
 }
 
@@ -243,7 +211,7 @@ bool WaitForSecondScene(Demo& d) {
       },
       kRenderTimeoutMs);
   return Check(reached, "'" + second + "' with some of its frames done",
-               StatusOf(d.main) + ", " + Text(GetDlgItem(d.main, kFramesRendered)));
+               StatusOf(d.main) + ", " + Text(GetDlgItem(d.main, kFramesRenderedText)));
 }
 
 void ShowMainWindow(HWND main) {
@@ -254,22 +222,22 @@ void ShowMainWindow(HWND main) {
 void ShootWhileRendering(Demo& d) {
   if (!WaitForSecondScene(d)) return;
   ShowMainWindow(d.main);
-  Check(Text(GetDlgItem(d.main, kStartQueue)) == "Stop Queue!", "the start button reads Stop Queue! while rendering",
-        Text(GetDlgItem(d.main, kStartQueue)));
+  Check(Text(GetDlgItem(d.main, kStartQueueButton)) == "Stop Queue!", "the start button reads Stop Queue! while rendering",
+        Text(GetDlgItem(d.main, kStartQueueButton)));
   CheckCaptions(d.fonts, d.main, "main window");
   OfferWindowShot(d.setup, "main-rendering", d.main);
 
   // The output view lists the frame files written so far.
-  Click(GetDlgItem(d.main, kViewOutputDir));
+  Click(GetDlgItem(d.main, kViewOutputDirButton));
   const int wide = MulDiv(600, ScreenDpi(), 96);
   Check(WaitFor([&] { return InnerSize(d.main).cx == wide; }, 5000), "View Output Directory >> widens the window",
         std::to_string(InnerSize(d.main).cx));
-  HWND listing = GetDlgItem(d.main, kOutputListing);
+  HWND listing = GetDlgItem(d.main, kOutputListingView);
   Check(WaitFor([&] { return Text(listing).find("End Of Output") != std::string::npos; }, 5000),
         "the output view lists the scene's frames");
   CheckCaptions(d.fonts, d.main, "main window");
   OfferWindowShot(d.setup, "main-output", d.main);
-  Click(GetDlgItem(d.main, kViewOutputDir));
+  Click(GetDlgItem(d.main, kViewOutputDirButton));
   Check(WaitFor([&] { return InnerSize(d.main).cx == MulDiv(294, ScreenDpi(), 96); }, 5000),
         "Close Directory View << narrows the window again");
 }
@@ -295,11 +263,11 @@ bool WaitForEnd(Demo& d) {
   Check(SendMessageW(list, LB_GETCURSEL, 0, 0) == 0, "the first scene is selected again");
   long done = 0, expected = 0;
   Check(FramesOf(d.main, done, expected) && done == expected && expected > 0,
-        "the first scene's frames are all there", Text(GetDlgItem(d.main, kFramesRendered)));
-  Check(Text(GetDlgItem(d.main, kPercentDone)) == "(100% done)", "(100% done)",
-        Text(GetDlgItem(d.main, kPercentDone)));
-  Check(Text(GetDlgItem(d.main, kStartQueue)) == "Scene Done!", "the start button reads Scene Done!",
-        Text(GetDlgItem(d.main, kStartQueue)));
+        "the first scene's frames are all there", Text(GetDlgItem(d.main, kFramesRenderedText)));
+  Check(Text(GetDlgItem(d.main, kPercentDoneText)) == "(100% done)", "(100% done)",
+        Text(GetDlgItem(d.main, kPercentDoneText)));
+  Check(Text(GetDlgItem(d.main, kStartQueueButton)) == "Scene Done!", "the start button reads Scene Done!",
+        Text(GetDlgItem(d.main, kStartQueueButton)));
   return true;
 }
 
@@ -344,11 +312,11 @@ void ShootSettings(Demo& d) {
     CheckCaptions(d.fonts, window, std::string(kSettingsTitle) + ", second tab");
     OfferWindowShot(d.setup, "settings-switches", window);
   }
-  CloseWindow(window, kSettingsCancel, kSettingsTitle);
+  CloseWindow(window, kSettingsCancelButton, kSettingsTitle);
 }
 
 void ShootAbout(Demo& d) {
-  Click(GetDlgItem(d.main, kAbout));
+  Click(GetDlgItem(d.main, kAboutButton));
   HWND about = WaitForDialog(d.program, "Information");
   if (!Check(about != nullptr, "About opens 'Information'")) return;
   Check(MessageBoxText(about).find("Render Queue Manager") != std::string::npos, "About tells what the program is");
@@ -386,8 +354,8 @@ int ScenarioDemo(const Setup& setup) {
     CheckCaptions(d.fonts, d.main, "main window");
     OfferWindowShot(setup, "main-finished", d.main);
     ShootSettings(d);
-    ShootWindow(d, kEditSceneSettings, kSceneSettingsTitle, kSceneSettingsCancel, "scene-settings");
-    ShootWindow(d, kOutputFilenameButton, kFilenameTitle, kFilenameCancel, "output-filename");
+    ShootWindow(d, kEditSceneButton, kSceneSettingsTitle, kSceneSettingsCancelButton, "scene-settings");
+    ShootWindow(d, kOutputFilenameButton, kFilenameTitle, kFilenameCancelButton, "output-filename");
     ShootAbout(d);
   }
   Check(QuitWithYes(d.program, d.main) && d.program.exitCode() == 0, "the program quits with exit code 0");

@@ -6,41 +6,12 @@
 // exactly the expected bytes, every line ending CR LF.
 #include <vector>
 
+#include "controls.h"
 #include "driver.h"
 
 namespace e2e {
 
 namespace {
-
-const char* const kSettingsTitle = "Edit Scene - Tallowbridge v1.1";
-
-// Main window controls.
-constexpr int kAddScene = 2;
-constexpr int kEditSceneSettings = 3;
-constexpr int kQueueList = 8;
-constexpr int kFirstFrameField = 13;
-constexpr int kOutputFilenameButton = 18;
-constexpr int kOutputFilenameField = 19;
-constexpr int kFirstFrameButton = 32;
-
-// The input requester.
-constexpr int kRequesterField = 100;
-
-// The output filename window.
-constexpr int kFilenameField = 82;
-constexpr int kFileFormatCombo = 84;
-constexpr int kFilenameOk = 85;
-
-// The scene settings window.
-constexpr int kFrameSizeField = 58;
-constexpr int kFrameScaleCombo = 62;
-constexpr int kAntialiasingCombo = 64;
-constexpr int kWireframeOption = 66;
-constexpr int kQuickshadeOption = 67;
-constexpr int kRealisticOption = 68;
-constexpr int kPreset2Option = 74;
-constexpr int kPresetNoneOption = 76;
-constexpr int kOverwriteScene = 77;
 
 struct EditSetup {
   Installed installed;
@@ -106,18 +77,6 @@ void Remove(std::vector<std::string>& lines, const std::string& text) {
       return;
     }
   }
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// Any message box that shows up is no part of these edits: it fails the
-// check and is answered (Yes where it asks), so that the run goes on.
-void AnswerStrayMessage(const Program& program, const std::string& during) {
-  std::string title, text;
-  HWND box = AnyMessageBox(program, &title, &text);
-  if (!box) return;
-  Check(false, "no message box " + during, title + ": " + text);
-  Answer(box, GetDlgItem(box, IDYES) ? IDYES : IDOK);
 }
 
 HWND WaitForWindow(const Program& program, const std::string& title, const char* className,
@@ -187,7 +146,7 @@ bool Prepare(const Setup& setup, EditSetup& e) {
 }
 
 bool AddAndSelect(const Program& program, HWND main, const EditSetup& e) {
-  Click(GetDlgItem(main, kAddScene));
+  Click(GetDlgItem(main, kAddSceneButton));
   HWND dialog = WaitForDialog(program, "Add scene file(s) to queue...");
   if (!Check(dialog != nullptr, "Add Scene opens 'Add scene file(s) to queue...'")) return false;
   Check(ChooseInFileDialog(dialog, e.scene), "the scene's path typed into the requester");
@@ -244,7 +203,7 @@ void EditOutputFilename(const Setup& setup, const Program& program, HWND main, c
   PostMessageW(window, WM_COMMAND, MAKEWPARAM(kFileFormatCombo, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
   Check(Text(combo) == ".tga", "the format list's second entry, .tga, chosen", Text(combo));
   OfferScreenshot(setup, "edit-filename");
-  Click(GetDlgItem(window, kFilenameOk));
+  Click(GetDlgItem(window, kFilenameOkButton));
   Check(WaitGone(program, window, step), "OK closes the window");
   // Saving switched on, the new prefix in the same folder, the TGA saver.
   Replace(lines, "SaveRGB 0", "SaveRGB 1");
@@ -259,11 +218,11 @@ void EditOutputFilename(const Setup& setup, const Program& program, HWND main, c
 void EditSceneSettings(const Setup& setup, const Program& program, HWND main, const EditSetup& e,
                        std::vector<std::string>& lines) {
   const std::string step = "scene settings";
-  Click(GetDlgItem(main, kEditSceneSettings));
-  HWND window = WaitForWindow(program, kSettingsTitle, nullptr, step);
-  if (!Check(window != nullptr, std::string("'Edit Scene Settings...' opens '") + kSettingsTitle + "'")) return;
+  Click(GetDlgItem(main, kEditSceneButton));
+  HWND window = WaitForWindow(program, kSceneSettingsTitle, nullptr, step);
+  if (!Check(window != nullptr, std::string("'Edit Scene Settings...' opens '") + kSceneSettingsTitle + "'")) return;
   HWND size = GetDlgItem(window, kFrameSizeField);
-  HWND overwrite = GetDlgItem(window, kOverwriteScene);
+  HWND overwrite = GetDlgItem(window, kOverwriteSceneButton);
   std::string shown = WaitForText(size, "640x480 (VGA)");
   Check(shown == "640x480 (VGA)", "the frame size field shows the scene's size", shown);
   Check(Text(GetDlgItem(window, kFrameScaleCombo)) == "1.0 (100%)", "the frame scale shows 1.0 (100%)",

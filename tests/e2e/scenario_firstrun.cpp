@@ -1,6 +1,7 @@
 // Scenario "firstrun": in an empty program folder the settings window comes
 // first, on its "Required Settings" page, with OK disabled; its pages switch
 // with the tabs; Cancel ends the program without showing the main window.
+#include "controls.h"
 #include "driver.h"
 
 #include <commctrl.h>
@@ -11,7 +12,6 @@ namespace e2e {
 
 namespace {
 
-const char* const kSettingsTitle = "Settings - Tallowbridge v1.1";
 
 struct PageControl {
   int id;
@@ -57,18 +57,18 @@ void CheckWindowControls(HWND settings) {
     Check(EqualRect(&r, &want) != 0, "control " + std::to_string(c.id) + " position and size", Rect(r));
     if (c.text) Check(Text(hwnd) == c.text, "control " + std::to_string(c.id) + " text", Text(hwnd));
   }
-  Check(!IsWindowEnabled(GetDlgItem(settings, 50)), "OK is disabled until lwsn.exe is located");
-  Check(IsWindowEnabled(GetDlgItem(settings, 51)) != 0, "Cancel is enabled");
-  HWND combo = GetDlgItem(settings, 90);
+  Check(!IsWindowEnabled(GetDlgItem(settings, kSettingsOkButton)), "OK is disabled until lwsn.exe is located");
+  Check(IsWindowEnabled(GetDlgItem(settings, kSettingsCancelButton)) != 0, "Cancel is enabled");
+  HWND combo = GetDlgItem(settings, kTimeoutCombo);
   Check(combo && SendMessageW(combo, CB_GETCOUNT, 0, 0) == 7, "timeout list has 7 choices");
 }
 
 // Page controls lie at their place within the tab's display area; that area
 // is found from control 42, and must lie inside the tab control below the tabs.
 void CheckPage(HWND settings, int page) {
-  HWND tab = GetDlgItem(settings, 40);
+  HWND tab = GetDlgItem(settings, kSettingsTabs);
   RECT tabRect = InnerRect(settings, tab);
-  RECT anchor = InnerRect(settings, GetDlgItem(settings, 42));
+  RECT anchor = InnerRect(settings, GetDlgItem(settings, kLwsnPathField));
   POINT origin{anchor.left - 5, anchor.top - 25};
   Check(origin.x > tabRect.left && origin.y > tabRect.top + 10 && origin.x < tabRect.left + 10 &&
             origin.y < tabRect.top + 40,
@@ -89,18 +89,18 @@ void CheckPage(HWND settings, int page) {
 }
 
 void SwitchToSecondPage(const Program& program, HWND settings) {
-  HWND tab = GetDlgItem(settings, 40);
+  HWND tab = GetDlgItem(settings, kSettingsTabs);
   RECT item{};
   if (!Check(SendWithBuffer(program, tab, TCM_GETITEMRECT, 1, &item, sizeof item), "second tab found")) return;
   ClickAt(tab, (item.left + item.right) / 2, (item.top + item.bottom) / 2);
   Check(WaitFor([&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == 1; }, 3000), "clicking the tab selects it");
-  WaitFor([&] { return IsWindowVisible(GetDlgItem(settings, 47)) != 0; }, 3000);
+  WaitFor([&] { return IsWindowVisible(GetDlgItem(settings, kLoadLastProjectCheck)) != 0; }, 3000);
 }
 
 // The Tab key walks the page in creation order: Cancel, the page's fields
 // and buttons, then the tab strip.
 void CheckTabOrder(HWND settings) {
-  HWND cancel = GetDlgItem(settings, 51);
+  HWND cancel = GetDlgItem(settings, kSettingsCancelButton);
   for (int i = 0; i < 20 && FocusOf(settings) != cancel; ++i) {
     HWND before = FocusOf(settings);
     PostMessageA(before ? before : settings, WM_KEYDOWN, VK_TAB, 0);
@@ -142,7 +142,7 @@ int ScenarioFirstRun(const Setup& setup) {
     program.kill();
     return 1;
   }
-  Check(FindTop(program, "Tallowbridge v1.1") == nullptr, "main window stays hidden");
+  Check(FindTop(program, kMainTitle) == nullptr, "main window stays hidden");
   const std::string iniPath = Join(programDir, "Tallowbridge.ini");
   const std::string written = ReadFile(iniPath);
   // The main window is created with its inner area at 150, 150; the file
@@ -161,11 +161,11 @@ int ScenarioFirstRun(const Setup& setup) {
   CheckPage(settings, 1);
   OfferScreenshot(setup, "settings-user");
 
-  Click(GetDlgItem(settings, 51));
+  Click(GetDlgItem(settings, kSettingsCancelButton));
   bool mainShown = false;
   bool ended = WaitFor(
       [&] {
-        mainShown = mainShown || FindTop(program, "Tallowbridge v1.1") != nullptr;
+        mainShown = mainShown || FindTop(program, kMainTitle) != nullptr;
         return !program.running();
       },
       10000);
@@ -198,7 +198,7 @@ int ScenarioLocateRenderer(const Setup& setup) {
     program.kill();
     return 1;
   }
-  Click(GetDlgItem(settings, 45));
+  Click(GetDlgItem(settings, kLocateLwsnButton));
   HWND dialog = WaitForDialog(program, "Locate 'lwsn.exe'...");
   if (Check(dialog != nullptr, "Locate opens the requester 'Locate 'lwsn.exe'...'"))
     Check(ChooseInFileDialog(dialog, renderer), "lwsn.exe typed into the requester");
@@ -209,23 +209,23 @@ int ScenarioLocateRenderer(const Setup& setup) {
           "the message says the content directory was set", MessageBoxText(info));
     Answer(info, IDOK);
   }
-  HWND ok = GetDlgItem(settings, 50);
+  HWND ok = GetDlgItem(settings, kSettingsOkButton);
   Check(WaitFor([&] { return IsWindowEnabled(ok) != 0; }, 5000), "OK becomes usable");
-  Check(Text(GetDlgItem(settings, 42)) == renderer, "the renderer path field shows the choice",
-        Text(GetDlgItem(settings, 42)));
-  Check(Text(GetDlgItem(settings, 41)) == lightwave + "\\", "the content directory is LightWave's folder",
-        Text(GetDlgItem(settings, 41)));
+  Check(Text(GetDlgItem(settings, kLwsnPathField)) == renderer, "the renderer path field shows the choice",
+        Text(GetDlgItem(settings, kLwsnPathField)));
+  Check(Text(GetDlgItem(settings, kContentDirField)) == lightwave + "\\", "the content directory is LightWave's folder",
+        Text(GetDlgItem(settings, kContentDirField)));
   const std::string iniPath = Join(programDir, "Tallowbridge.ini");
   Click(ok);
   HWND main = nullptr;
-  WaitFor([&] { return (main = FindTop(program, "Tallowbridge v1.1")) != nullptr; }, 10000);
+  WaitFor([&] { return (main = FindTop(program, kMainTitle)) != nullptr; }, 10000);
   if (Check(main != nullptr, "OK opens the main window")) {
     Check(FindTop(program, kSettingsTitle) == nullptr, "the settings window is gone");
     const std::string saved = ReadFile(iniPath);
     Check(saved.find("LWSN.EXE Location = " + renderer + "\r\nContent Directory = " + lightwave + "\\\r\n") !=
               std::string::npos,
           "OK rewrites the settings file with both paths", saved);
-    HWND refresh = GetDlgItem(main, 97);
+    HWND refresh = GetDlgItem(main, kRefreshLogButton);
     Check(refresh && (GetWindowLongA(refresh, GWL_STYLE) & WS_VISIBLE) != 0,
           "a build-690 renderer keeps Refresh Log visible");
     // Move the window by its frame as a user would; quitting must store

@@ -7,6 +7,7 @@
 // one) and starts the queue again. At the end every good scene has all its
 // frames, every bad one was reported once, the program still runs, and its
 // peak memory after 200 jobs is within 10% of its peak after 20.
+#include "controls.h"
 #include "driver.h"
 
 #include <psapi.h>
@@ -19,10 +20,6 @@ namespace e2e {
 
 namespace {
 
-constexpr int kClearScenes = 4;
-constexpr int kQueueList = 8;
-constexpr int kStartQueue = 20;
-constexpr int kStatusText = 22;
 constexpr int kScenes = 200;
 constexpr int kFrames = 2;
 // Deleted from disk once this many jobs have run.
@@ -83,10 +80,8 @@ std::string SceneName(int index) {
 }
 
 std::string SceneText(const LongQueue& q, int index) {
-  return "LWSC\r\n3\r\n\r\nFirstFrame 1\r\nLastFrame " + std::to_string(kFrames) +
-         "\r\nFrameStep 1\r\nFrameSize 32 24\r\nSaveRGB 1\r\nSaveRGBImagesPrefix " +
-         Join(Join(q.renders, SceneName(index)), SceneName(index)) +
-         "\r\nRGBImageSaver LW_TGA24(.tga)\r\nOutputFilenameFormat 3\r\n" + Orders(FaultOf(index));
+  return StandInScene(1, kFrames, 1, Join(Join(q.renders, SceneName(index)), SceneName(index))) +
+         Orders(FaultOf(index));
 }
 
 bool FramesDone(const LongQueue& q, int index) {
@@ -105,11 +100,7 @@ bool Prepare(const Setup& setup, LongQueue& q) {
   if (!Install(setup, q.installed)) return false;
   q.argsFile = Join(setup.work, "renderer-args.txt");
   q.renders = Join(setup.work, "Renders");
-  SetEnvironmentVariableA("TB_STANDIN_ARGS_FILE", q.argsFile.c_str());
-  SetEnvironmentVariableA("TB_STANDIN_FRAME_MS", "0");
-  for (const char* name : {"TB_STANDIN_PID_FILE", "TB_STANDIN_FAIL_AFTER", "TB_STANDIN_EXIT", "TB_STANDIN_CRASH",
-                           "TB_STANDIN_HANG"})
-    SetEnvironmentVariableA(name, nullptr);
+  UseStandIn({{"TB_STANDIN_ARGS_FILE", q.argsFile}, {"TB_STANDIN_FRAME_MS", "0"}});
   const std::string folder = Join(setup.work, "Night");
   const std::string project = Join(setup.work, "night.tbp");
   bool ok = MakeFolders(folder) && MakeFolders(q.renders);
@@ -186,7 +177,7 @@ std::string RemoveFromQueue(const LongQueue& q, const std::string& scene) {
   SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(row), 0);
   SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
   SendMessageW(q.main, WM_COMMAND, MAKEWPARAM(kQueueList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-  HWND clear = GetDlgItem(q.main, kClearScenes);
+  HWND clear = GetDlgItem(q.main, kClearScenesButton);
   if (!WaitFor([&] { return IsWindowEnabled(clear) != FALSE; }, 5000)) return "Clear Scenes stays disabled";
   Click(clear);
   HWND question = WaitForDialog(q.program, "Confirmation");
@@ -208,7 +199,7 @@ std::set<int> RenderToEnd(LongQueue& q, Memory& after20) {
     // The last run's report stays on the window until the new run's first
     // job starts: the run is over only after a job of its own.
     const size_t jobsBefore = JobScenes(q).size();
-    Click(GetDlgItem(q.main, kStartQueue));
+    Click(GetDlgItem(q.main, kStartQueueButton));
     std::string shown;
     // The run is over when the window is back with a failure, or when every
     // scene left has rendered and the program is idle again.
@@ -230,7 +221,7 @@ std::set<int> RenderToEnd(LongQueue& q, Memory& after20) {
           if (!q.program.running()) return true;
           if (jobs <= jobsBefore || !IsWindowVisible(q.main)) return false;
           return shown.rfind("LWSN failed!", 0) == 0 || shown == "LWSN was terminated!" ||
-                 (shown == "LWSN was finished..." && Text(GetDlgItem(q.main, kStartQueue)) != "Stop Queue!" &&
+                 (shown == "LWSN was finished..." && Text(GetDlgItem(q.main, kStartQueueButton)) != "Stop Queue!" &&
                   ListCount(GetDlgItem(q.main, kQueueList)) == kScenes - static_cast<int>(reported.size()));
         },
         30 * 60 * 1000);

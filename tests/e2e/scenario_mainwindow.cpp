@@ -2,6 +2,7 @@
 // the tray and back, and the quit question.
 #include <set>
 
+#include "controls.h"
 #include "driver.h"
 
 namespace e2e {
@@ -126,7 +127,7 @@ void MinimiseAndRestore(HWND main) {
 }
 
 void CheckAbout(const Program& program, HWND main) {
-  Click(GetDlgItem(main, 29));
+  Click(GetDlgItem(main, kAboutButton));
   HWND box = WaitForDialog(program, "Information");
   if (!Check(box != nullptr, "About shows an information box")) return;
   Check(MessageBoxText(box) ==
@@ -141,7 +142,7 @@ void CheckAbout(const Program& program, HWND main) {
 // "Settings..." opens the settings window 20 pixels right of and below the
 // main window, on top of all others; Cancel closes it again.
 void CheckSettingsFromMain(const Program& program, HWND main) {
-  Click(GetDlgItem(main, 30));
+  Click(GetDlgItem(main, kSettingsButton));
   HWND settings = nullptr;
   WaitFor([&] { return (settings = FindTop(program, "Settings - Tallowbridge v1.1")) != nullptr; }, 5000);
   if (!Check(settings != nullptr, "Settings... opens the settings window")) return;
@@ -153,10 +154,10 @@ void CheckSettingsFromMain(const Program& program, HWND main) {
         "the settings window sits 20,20 from the main window",
         std::to_string(settingsOrigin.x - mainOrigin.x) + "," + std::to_string(settingsOrigin.y - mainOrigin.y));
   Check((GetWindowLongA(settings, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, "the settings window is topmost");
-  Check(IsWindowEnabled(GetDlgItem(settings, 50)) != 0, "OK is usable with a known renderer");
-  Check(Text(GetDlgItem(settings, 42)).find("lwsn.exe") != std::string::npos, "the renderer path is shown",
-        Text(GetDlgItem(settings, 42)));
-  Click(GetDlgItem(settings, 51));
+  Check(IsWindowEnabled(GetDlgItem(settings, kSettingsOkButton)) != 0, "OK is usable with a known renderer");
+  Check(Text(GetDlgItem(settings, kLwsnPathField)).find("lwsn.exe") != std::string::npos, "the renderer path is shown",
+        Text(GetDlgItem(settings, kLwsnPathField)));
+  Click(GetDlgItem(settings, kSettingsCancelButton));
   Check(WaitFor([&] { return !IsWindow(settings); }, 5000), "Cancel closes the settings window");
   Check(WaitFor([&] { return GetForegroundWindow() == main; }, 3000), "the main window is active again");
 }
@@ -164,7 +165,7 @@ void CheckSettingsFromMain(const Program& program, HWND main) {
 // Tab moves the keyboard focus to the next usable control in creation order:
 // from Add Scene (2) past the disabled 3 to 7 on to the queue list (8).
 void CheckTabKey(HWND main) {
-  HWND add = GetDlgItem(main, 2);
+  HWND add = GetDlgItem(main, kAddSceneButton);
   PostMessageA(main, WM_ACTIVATE, WA_ACTIVE, 0);
   WaitFor([&] { return FocusOf(main) != nullptr; }, 2000);
   for (int i = 0; i < 45 && FocusOf(main) != add; ++i) {
@@ -176,7 +177,7 @@ void CheckTabKey(HWND main) {
   PostMessageA(add, WM_KEYDOWN, VK_TAB, 0);
   HWND next = nullptr;
   WaitFor([&] { return (next = FocusOf(main)) != add; }, 2000);
-  Check(next == GetDlgItem(main, 8), "Tab moves from Add Scene to the queue list",
+  Check(next == GetDlgItem(main, kQueueList), "Tab moves from Add Scene to the queue list",
         std::to_string(next ? GetDlgCtrlID(next) : -1));
 }
 

@@ -4,6 +4,7 @@
 // the time-left tooltip on the percentage, the system kept awake (read from
 // the platform layer's trace, since Wine never sleeps) and released after,
 // and one history line per scene, a path with a comma quoted.
+#include "controls.h"
 #include "driver.h"
 
 #include <vector>
@@ -12,9 +13,6 @@ namespace e2e {
 
 namespace {
 
-constexpr int kQueueList = 8;
-constexpr int kStartQueue = 20;
-constexpr int kPercentDone = 21;
 // The first scene renders long enough for the window to be brought back,
 // looked at and sent to the tray again while it runs.
 constexpr int kFrames[] = {20, 12};
@@ -30,9 +28,7 @@ struct Outside {
 };
 
 std::string SceneText(const std::string& renders, const std::string& name, int frames) {
-  return "LWSC\r\n3\r\n\r\nFirstFrame 1\r\nLastFrame " + std::to_string(frames) +
-         "\r\nFrameStep 1\r\nFrameSize 32 24\r\nSaveRGB 1\r\nSaveRGBImagesPrefix " + Join(renders, name) +
-         "\r\nRGBImageSaver LW_TGA24(.tga)\r\nOutputFilenameFormat 3\r\n";
+  return StandInScene(1, frames, 1, Join(renders, name));
 }
 
 bool Prepare(const Setup& setup, Outside& o) {
@@ -40,10 +36,7 @@ bool Prepare(const Setup& setup, Outside& o) {
   o.trace = Join(setup.work, "platform-trace.txt");
   o.history = Join(o.installed.programDir, "Tallowbridge-history.csv");
   SetEnvironmentVariableA("TB_PLATFORM_TRACE", o.trace.c_str());
-  SetEnvironmentVariableA("TB_STANDIN_FRAME_MS", "600");
-  for (const char* name : {"TB_STANDIN_ARGS_FILE", "TB_STANDIN_PID_FILE", "TB_STANDIN_FAIL_AFTER", "TB_STANDIN_EXIT",
-                           "TB_STANDIN_CRASH", "TB_STANDIN_HANG"})
-    SetEnvironmentVariableA(name, nullptr);
+  UseStandIn({{"TB_STANDIN_FRAME_MS", "600"}});
   const std::string renders = Join(setup.work, "Renders");
   o.scenes = {Join(Join(setup.work, "Night"), "dawn.lws"), Join(Join(setup.work, "My Scenes"), "dusk, take 2.lws")};
   return MakeFolders(renders) && MakeFolders(Join(setup.work, "Night")) && MakeFolders(Join(setup.work, "My Scenes")) &&
@@ -81,7 +74,7 @@ void HoverOverPercentage(const Setup& setup, const Outside& o) {
   if (!Check(WaitFor([&] { return IsWindowVisible(o.main) != 0; }, 5000), "the tray icon brings the window back"))
     return;
   RECT r{};
-  GetWindowRect(GetDlgItem(o.main, kPercentDone), &r);
+  GetWindowRect(GetDlgItem(o.main, kPercentDoneText), &r);
   SetCursorPos(r.left + 3, (r.top + r.bottom) / 2);
   Sleep(100);
   SetCursorPos(r.left + 6, (r.top + r.bottom) / 2);
@@ -142,11 +135,11 @@ void HandOver(const Setup& setup, Outside& o) {
 // While the queue renders: the percentage's tooltip tells the time left,
 // and the system is required.
 void WatchRender(const Setup& setup, Outside& o) {
-  Click(GetDlgItem(o.main, kStartQueue));
+  Click(GetDlgItem(o.main, kStartQueueButton));
   std::string tip;
   bool estimated = WaitFor(
       [&] {
-        tip = Tooltips(o.program)[kPercentDone];
+        tip = Tooltips(o.program)[kPercentDoneText];
         return tip.rfind("about ", 0) == 0;
       },
       15000);

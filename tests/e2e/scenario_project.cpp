@@ -8,19 +8,13 @@
 #include <cstdio>
 #include <vector>
 
+#include "controls.h"
 #include "driver.h"
 
 namespace e2e {
 
 namespace {
 
-// Main window controls.
-constexpr int kAddScene = 2;
-constexpr int kQueueList = 8;
-constexpr int kStatusText = 22;
-constexpr int kSaveProject = 27;
-
-const char* const kSaveTitle = "Save Tallowbridge project or overwrite previous project...";
 const char* const kLogOption = " -llwsn_tallowbridge.log ";
 
 // A scene the scenario writes: three frames each, in two folders, the
@@ -52,18 +46,7 @@ std::string OutputDir(const Setup& setup, const ProjectScene& s) {
 }
 
 std::string SceneText(const Setup& setup, const ProjectScene& s) {
-  std::string text = "LWSC\r\n3\r\n\r\nFirstFrame ";
-  text += std::to_string(s.first);
-  text += "\r\nLastFrame ";
-  text += std::to_string(s.last);
-  text += "\r\nFrameStep ";
-  text += std::to_string(s.step);
-  text += "\r\nFrameSize 32 24\r\nSaveRGB 1\r\nSaveRGBImagesPrefix ";
-  text += OutputDir(setup, s) + s.name;
-  text += "\r\nRGBImageSaver LW_TGA24(.tga)\r\nOutputFilenameFormat ";
-  text += std::to_string(s.format);
-  text += "\r\n";
-  return text;
+  return StandInScene(s.first, s.last, s.step, OutputDir(setup, s) + s.name, s.format);
 }
 
 std::string FramePath(const Setup& setup, const ProjectScene& s, int frame) {
@@ -74,8 +57,6 @@ std::string FramePath(const Setup& setup, const ProjectScene& s, int frame) {
   path += ".tga";
   return path;
 }
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string JoinCrLf(const std::vector<std::string>& lines) {
   std::string text;
@@ -94,11 +75,7 @@ bool Prepare(const Setup& setup, ProjectSetup& p) {
   p.chosen = Join(Join(setup.work, "Jobs"), "night");
   p.project = p.chosen + ".tbp";
   p.argsFile = Join(setup.work, "renderer-args.txt");
-  SetEnvironmentVariableA("TB_STANDIN_ARGS_FILE", p.argsFile.c_str());
-  SetEnvironmentVariableA("TB_STANDIN_FRAME_MS", "100");
-  for (const char* name : {"TB_STANDIN_PID_FILE", "TB_STANDIN_FAIL_AFTER", "TB_STANDIN_EXIT", "TB_STANDIN_CRASH",
-                           "TB_STANDIN_HANG"})
-    SetEnvironmentVariableA(name, nullptr);
+  UseStandIn({{"TB_STANDIN_ARGS_FILE", p.argsFile}, {"TB_STANDIN_FRAME_MS", "100"}});
   std::string settings = ReadFile(p.settings);
   settings += "[Program Settings]\r\nLoad last project upon startup = NO\r\n"
               "Continue rendering upon startup = NO\r\nConfirm overwrite scene file (if changed) = NO\r\n";
@@ -109,28 +86,8 @@ bool Prepare(const Setup& setup, ProjectSetup& p) {
   return ok;
 }
 
-// Any message box that shows up does not belong to this step: it fails the check
-// and is answered (No where it asks), so that the run goes on.
-void AnswerStrayMessage(const Program& program, const std::string& during) {
-  std::string title, text;
-  HWND box = AnyMessageBox(program, &title, &text);
-  if (!box) return;
-  Check(false, "no message box " + during, title + ": " + text);
-  Answer(box, GetDlgItem(box, IDNO) ? IDNO : IDOK);
-}
-
 bool WaitGone(HWND window) {
   return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, 5000);
-}
-
-bool AddScene(const Program& program, HWND main, const std::string& path, int count) {
-  Click(GetDlgItem(main, kAddScene));
-  HWND dialog = WaitForDialog(program, "Add scene file(s) to queue...");
-  if (!Check(dialog != nullptr, "Add Scene opens 'Add scene file(s) to queue...'")) return false;
-  Check(ChooseInFileDialog(dialog, path), "the scene's path typed into the requester");
-  HWND list = GetDlgItem(main, kQueueList);
-  return Check(WaitFor([&] { return ListCount(list) == count; }, 5000),
-               "the queue list has " + std::to_string(count) + " line(s) after adding " + path);
 }
 
 std::vector<std::string> ExpectedProject(const Setup& setup, const ProjectSetup& p, HWND main) {
@@ -159,9 +116,9 @@ std::vector<std::string> ExpectedProject(const Setup& setup, const ProjectSetup&
 // "Save Project": the name typed without extension; the program adds .tbp.
 void SaveProject(const Setup& setup, const ProjectSetup& p, const Program& program, HWND main) {
   const std::string step = "while saving the project";
-  Click(GetDlgItem(main, kSaveProject));
-  HWND dialog = WaitForDialog(program, kSaveTitle);
-  if (!Check(dialog != nullptr, std::string("Save Project opens '") + kSaveTitle + "'")) return;
+  Click(GetDlgItem(main, kSaveProjectButton));
+  HWND dialog = WaitForDialog(program, kSaveProjectTitle);
+  if (!Check(dialog != nullptr, std::string("Save Project opens '") + kSaveProjectTitle + "'")) return;
   Check(ChooseInFileDialog(dialog, p.chosen), "the project's name typed into the save requester", p.chosen);
   // The requester is a #32770 window itself: gone first, then any other
   // box is a stray one.
@@ -170,7 +127,7 @@ void SaveProject(const Setup& setup, const ProjectSetup& p, const Program& progr
   std::string have;
   WaitFor(
       [&] {
-        AnswerStrayMessage(program, step);
+        AnswerStrayMessage(program, step, IDNO);
         return (have = ReadFile(p.project)) == want;
       },
       5000);
@@ -261,7 +218,7 @@ void ContinueAtStartUp(const Setup& setup, const ProjectSetup& p) {
     return;
   }
   Check(MessageBoxText(info) == "continues", "the box says the queue continues", MessageBoxText(info));
-  HWND main = FindTop(program, "Tallowbridge v1.1");
+  HWND main = FindTop(program, kMainTitle);
   if (!Check(main != nullptr, "the main window is up behind the box")) {
     program.kill();
     return;
@@ -277,7 +234,7 @@ void ContinueAtStartUp(const Setup& setup, const ProjectSetup& p) {
   const std::string step = "while the queue renders";
   Check(WaitFor(
             [&] {
-              AnswerStrayMessage(program, step);
+              AnswerStrayMessage(program, step, IDNO);
               return !IsWindowVisible(main);
             },
             5000),
@@ -286,7 +243,7 @@ void ContinueAtStartUp(const Setup& setup, const ProjectSetup& p) {
   // "LWSN was finished..." again at the end of the queue.
   bool secondStarted = WaitFor(
       [&] {
-        AnswerStrayMessage(program, step);
+        AnswerStrayMessage(program, step, IDNO);
         return CommandLines(p).size() >= 2;
       },
       20000);
@@ -294,7 +251,7 @@ void ContinueAtStartUp(const Setup& setup, const ProjectSetup& p) {
   std::string status;
   bool ended = secondStarted && WaitFor(
                                     [&] {
-                                      AnswerStrayMessage(program, step);
+                                      AnswerStrayMessage(program, step, IDNO);
                                       status = Text(GetDlgItem(main, kStatusText));
                                       return status == "LWSN was finished..." && IsWindowVisible(main);
                                     },

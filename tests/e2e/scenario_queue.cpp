@@ -4,6 +4,7 @@
 // queue with that scene's frame files, follows the selection and closes.
 #include <vector>
 
+#include "controls.h"
 #include "driver.h"
 
 namespace e2e {
@@ -107,20 +108,10 @@ void CheckListShows(HWND list, const std::vector<std::string>& wanted, const std
 
 bool IsChecked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-bool AddScene(const Program& program, HWND main, const std::string& path, int count) {
-  Click(GetDlgItem(main, 2));
-  HWND dialog = WaitForDialog(program, "Add scene file(s) to queue...");
-  if (!Check(dialog != nullptr, "Add Scene opens 'Add scene file(s) to queue...'")) return false;
-  Check(ChooseInFileDialog(dialog, path), "the scene's path typed into the requester");
-  HWND list = GetDlgItem(main, 8);
-  return Check(WaitFor([&] { return ListCount(list) == count; }, 5000),
-               "the queue list has " + std::to_string(count) + " line(s) after adding " + path);
-}
-
 // A left click in the middle of the list's line, as a user chooses a scene.
 // Wine carries LB_GETITEMRECT's rectangle across processes itself.
 void ClickListLine(HWND main, int index) {
-  HWND list = GetDlgItem(main, 8);
+  HWND list = GetDlgItem(main, kQueueList);
   RECT line{};
   LRESULT found = SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&line));
   if (!Check(found != LB_ERR, "line " + std::to_string(index) + " of the queue list found"))
@@ -136,21 +127,21 @@ std::string WaitForText(HWND control, const std::string& wanted) {
 
 void CheckDetails(HWND main, const Setup& setup, const SceneFixture& scene) {
   const std::string name = scene.file;
-  std::string first = WaitForText(GetDlgItem(main, 13), scene.first);
+  std::string first = WaitForText(GetDlgItem(main, kFirstFrameField), scene.first);
   Check(first == scene.first, name + ": first frame field", first);
-  Check(Text(GetDlgItem(main, 14)) == scene.last, name + ": last frame field", Text(GetDlgItem(main, 14)));
-  Check(Text(GetDlgItem(main, 15)) == scene.step, name + ": frame step field", Text(GetDlgItem(main, 15)));
-  Check(Text(GetDlgItem(main, 17)) == OutputDir(setup, scene), name + ": output directory field",
-        Text(GetDlgItem(main, 17)));
-  Check(Text(GetDlgItem(main, 19)) == std::string(scene.prefix) + ".tga", name + ": output filename field",
-        Text(GetDlgItem(main, 19)));
-  Check(Text(GetDlgItem(main, 24)) == scene.framesText, name + ": frames rendered", Text(GetDlgItem(main, 24)));
+  Check(Text(GetDlgItem(main, kLastFrameField)) == scene.last, name + ": last frame field", Text(GetDlgItem(main, kLastFrameField)));
+  Check(Text(GetDlgItem(main, kFrameStepField)) == scene.step, name + ": frame step field", Text(GetDlgItem(main, kFrameStepField)));
+  Check(Text(GetDlgItem(main, kOutputDirField)) == OutputDir(setup, scene), name + ": output directory field",
+        Text(GetDlgItem(main, kOutputDirField)));
+  Check(Text(GetDlgItem(main, kOutputFilenameField)) == std::string(scene.prefix) + ".tga", name + ": output filename field",
+        Text(GetDlgItem(main, kOutputFilenameField)));
+  Check(Text(GetDlgItem(main, kFramesRenderedText)) == scene.framesText, name + ": frames rendered", Text(GetDlgItem(main, kFramesRenderedText)));
 }
 
 void CheckDisplayModes(HWND main, const std::vector<std::string>& paths) {
-  HWND list = GetDlgItem(main, 8);
-  HWND fileOnly = GetDlgItem(main, 10);
-  HWND parentDir = GetDlgItem(main, 9);
+  HWND list = GetDlgItem(main, kQueueList);
+  HWND fileOnly = GetDlgItem(main, kSceneFileOnlyCheck);
+  HWND parentDir = GetDlgItem(main, kParentDirViewCheck);
   Check(IsWindowEnabled(fileOnly) && IsWindowEnabled(parentDir), "both display mode boxes are usable");
   Click(fileOnly);
   CheckListShows(list, {kOpening.file, kClosing.file}, "'Scene Files(s) Only' shows the file names");
@@ -162,7 +153,7 @@ void CheckDisplayModes(HWND main, const std::vector<std::string>& paths) {
   Click(parentDir);
   CheckListShows(list, paths, "with neither box ticked the full paths are back");
   Check(!IsChecked(parentDir) && !IsChecked(fileOnly), "neither box is ticked");
-  Check(Text(GetDlgItem(main, 13)).empty() && !IsWindowEnabled(GetDlgItem(main, 28)),
+  Check(Text(GetDlgItem(main, kFirstFrameField)).empty() && !IsWindowEnabled(GetDlgItem(main, kViewOutputDirButton)),
         "the details wait for a scene to be chosen");
 }
 
@@ -177,7 +168,7 @@ std::vector<std::string> ExpectedListing(const Setup& setup, const SceneFixture&
 void CheckListing(HWND main, const Setup& setup, const SceneFixture& scene) {
   const std::vector<std::string> wanted = ExpectedListing(setup, scene);
   std::vector<std::string> have;
-  WaitFor([&] { return (have = TextLines(Text(GetDlgItem(main, 35)))) == wanted; }, 5000);
+  WaitFor([&] { return (have = TextLines(Text(GetDlgItem(main, kOutputListingView)))) == wanted; }, 5000);
   Check(have == wanted, std::string("the output listing shows the frames of ") + scene.file, Joined(have));
 }
 
@@ -186,7 +177,7 @@ int Scaled(int logical) { return MulDiv(logical, ScreenDpi(), 96); }
 // "View Output Directory >>" widens the window to show the listing;
 // "Close Directory View <<" narrows it again.
 bool ToggleOutputView(HWND main, int wantedWidth, const char* wantedCaption) {
-  HWND button = GetDlgItem(main, 28);
+  HWND button = GetDlgItem(main, kViewOutputDirButton);
   if (!Check(WaitFor([&] { return IsWindowEnabled(button) != 0; }, 5000), "the output view button is usable"))
     return false;
   Click(button);
@@ -210,13 +201,13 @@ int ScenarioQueue(const Setup& setup) {
   HWND main = StartMainWindow(installed, setup, program);
   if (!main) return 1;
   const std::vector<std::string> paths = {ScenePath(setup, kOpening), ScenePath(setup, kClosing)};
-  HWND list = GetDlgItem(main, 8);
+  HWND list = GetDlgItem(main, kQueueList);
   if (!AddScene(program, main, paths[0], 1) || !AddScene(program, main, paths[1], 2)) {
     program.kill();
     return 1;
   }
   CheckListShows(list, paths, "the queue list shows both full paths in the order added");
-  Check(Text(GetDlgItem(main, 37)) == "2 Scene File(s) In Queue", "the queue count", Text(GetDlgItem(main, 37)));
+  Check(Text(GetDlgItem(main, kQueueCountText)) == "2 Scene File(s) In Queue", "the queue count", Text(GetDlgItem(main, kQueueCountText)));
   Check(SendMessageW(list, LB_GETCURSEL, 0, 0) == 1, "the scene added last is selected");
   CheckDetails(main, setup, kClosing);
 
@@ -226,8 +217,8 @@ int ScenarioQueue(const Setup& setup) {
   CheckDetails(main, setup, kOpening);
   if (ToggleOutputView(main, 600, "Close Directory View <<")) {
     CheckListing(main, setup, kOpening);
-    Check(Text(GetDlgItem(main, 24)) == kOpening.framesText, "the frames count stays with the view open",
-          Text(GetDlgItem(main, 24)));
+    Check(Text(GetDlgItem(main, kFramesRenderedText)) == kOpening.framesText, "the frames count stays with the view open",
+          Text(GetDlgItem(main, kFramesRenderedText)));
     OfferScreenshot(setup, "queue-wide");
     ClickListLine(main, 1);
     CheckListing(main, setup, kClosing);

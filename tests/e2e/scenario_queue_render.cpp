@@ -9,6 +9,7 @@
 //
 // Scenario "cpu" (a measurement, not in the default list): the share of one
 // core Tallowbridge.exe uses while a 60-second render runs.
+#include "controls.h"
 #include "driver.h"
 
 #include <tlhelp32.h>
@@ -45,19 +46,7 @@ struct Run {
 };
 
 std::string SceneText(const QueueScene& s) {
-  std::string text = "LWSC\r\n3\r\n\r\nFirstFrame ";
-  text += std::to_string(s.first);
-  text += "\r\nLastFrame ";
-  text += std::to_string(s.last);
-  text += "\r\nFrameStep ";
-  text += std::to_string(s.step);
-  text += "\r\nFrameSize 32 24\r\nSaveRGB 1\r\nSaveRGBImagesPrefix ";
-  text += s.outputDir + s.prefix;
-  text += "\r\nRGBImageSaver LW_TGA24(.tga)\r\nOutputFilenameFormat ";
-  text += std::to_string(s.format);
-  text += "\r\n";
-  text += s.orders;
-  return text;
+  return StandInScene(s.first, s.last, s.step, s.outputDir + s.prefix, s.format) + s.orders;
 }
 
 QueueScene MakeScene(const Setup& setup, const char* folder, const char* name, int first, int last, int step,
@@ -110,11 +99,7 @@ bool Prepare(const Setup& setup, Run& run) {
   run.content = Join(setup.work, "Light Wave Content") + "\\";
   run.argsFile = Join(setup.work, "renderer-args.txt");
   run.pidFile = Join(setup.work, "renderer.pid");
-  SetEnvironmentVariableA("TB_STANDIN_ARGS_FILE", run.argsFile.c_str());
-  SetEnvironmentVariableA("TB_STANDIN_PID_FILE", run.pidFile.c_str());
-  for (const char* name : {"TB_STANDIN_FRAME_MS", "TB_STANDIN_FAIL_AFTER", "TB_STANDIN_EXIT", "TB_STANDIN_CRASH",
-                           "TB_STANDIN_HANG"})
-    SetEnvironmentVariableA(name, nullptr);
+  UseStandIn({{"TB_STANDIN_ARGS_FILE", run.argsFile}, {"TB_STANDIN_PID_FILE", run.pidFile}});
   return MakeFolders(run.content) && MakeFolders(Join(setup.work, "Scenes")) &&
          MakeFolders(Join(setup.work, "My Scenes")) && MakeFolders(Join(setup.work, "Renders")) &&
          WriteText(Join(run.installed.programDir, "Tallowbridge.ini"),
@@ -122,19 +107,9 @@ bool Prepare(const Setup& setup, Run& run) {
                        "\r\nContent Directory = " + run.content + "\r\n");
 }
 
-bool AddScene(Run& run, const QueueScene& s, int count) {
-  Click(GetDlgItem(run.main, 2));
-  HWND dialog = WaitForDialog(run.program, "Add scene file(s) to queue...");
-  if (!Check(dialog != nullptr, "Add Scene opens 'Add scene file(s) to queue...'")) return false;
-  ChooseInFileDialog(dialog, s.path);
-  HWND list = GetDlgItem(run.main, 8);
-  return Check(WaitFor([&] { return ListCount(list) == count; }, 5000),
-               "the queue has " + std::to_string(count) + " scene(s) after adding " + s.path);
-}
-
 // A left click in the middle of a line of the queue list.
 void ClickListLine(HWND main, int index) {
-  HWND list = GetDlgItem(main, 8);
+  HWND list = GetDlgItem(main, kQueueList);
   RECT line{};
   if (SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&line)) == LB_ERR) {
     Check(false, "line " + std::to_string(index) + " of the queue list found");
@@ -143,7 +118,7 @@ void ClickListLine(HWND main, int index) {
   ClickAt(list, (line.left + line.right) / 2, (line.top + line.bottom) / 2);
 }
 
-std::string Status(const Run& run) { return Text(GetDlgItem(run.main, 22)); }
+std::string Status(const Run& run) { return Text(GetDlgItem(run.main, kStatusText)); }
 
 std::string WaitForStatus(const Run& run, const std::string& wanted, int timeoutMs) {
   std::string status;
@@ -257,7 +232,7 @@ void RestoreFromTray(const Run& run) {
 bool Checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void SetHighPriority(const Run& run, bool on) {
-  HWND box = GetDlgItem(run.main, 11);
+  HWND box = GetDlgItem(run.main, kHighPriorityCheck);
   if (Checked(box) != on) Click(box);
   Check(WaitFor([&] { return Checked(box) == on; }, 3000),
         std::string("'High Priority' is ") + (on ? "ticked" : "cleared"));
@@ -266,7 +241,7 @@ void SetHighPriority(const Run& run, bool on) {
 // Selects a row as a user does and waits for its details.
 void ChooseRow(const Run& run, int row) {
   ClickListLine(run.main, row);
-  HWND list = GetDlgItem(run.main, 8);
+  HWND list = GetDlgItem(run.main, kQueueList);
   Check(WaitFor([&] { return SendMessageW(list, LB_GETCURSEL, 0, 0) == row; }, 5000),
         "row " + std::to_string(row) + " is selected");
 }
@@ -276,28 +251,28 @@ void CheckSceneDone(const Run& run, int row, const QueueScene& s) {
   std::string total = std::to_string((s.last - s.first) / s.step + 1);
   std::string wanted = total + " of " + total;
   std::string frames;
-  WaitFor([&] { return (frames = Text(GetDlgItem(run.main, 24))) == wanted; }, 5000);
+  WaitFor([&] { return (frames = Text(GetDlgItem(run.main, kFramesRenderedText))) == wanted; }, 5000);
   Check(frames == wanted, "row " + std::to_string(row) + ": frames rendered " + wanted, frames);
-  Check(Text(GetDlgItem(run.main, 21)) == "(100% done)", "row " + std::to_string(row) + ": 100% done",
-        Text(GetDlgItem(run.main, 21)));
-  Check(Text(GetDlgItem(run.main, 20)) == "Scene Done!", "row " + std::to_string(row) + ": Scene Done!",
-        Text(GetDlgItem(run.main, 20)));
+  Check(Text(GetDlgItem(run.main, kPercentDoneText)) == "(100% done)", "row " + std::to_string(row) + ": 100% done",
+        Text(GetDlgItem(run.main, kPercentDoneText)));
+  Check(Text(GetDlgItem(run.main, kStartQueueButton)) == "Scene Done!", "row " + std::to_string(row) + ": Scene Done!",
+        Text(GetDlgItem(run.main, kStartQueueButton)));
 }
 
 bool StartButtonUsable(const Run& run) {
-  HWND start = GetDlgItem(run.main, 20);
+  HWND start = GetDlgItem(run.main, kStartQueueButton);
   return WaitFor([&] { return IsWindowEnabled(start) != 0; }, 5000);
 }
 
 bool StartButtonDisabled(const Run& run) {
-  HWND start = GetDlgItem(run.main, 20);
+  HWND start = GetDlgItem(run.main, kStartQueueButton);
   return WaitFor([&] { return IsWindowEnabled(start) == 0; }, 5000);
 }
 
 // Three scenes, one of them in a folder with blanks and one with a frame
 // step, render one after the other without anyone touching the program.
 void RenderUnattended(Run& run, const std::vector<QueueScene>& scenes) {
-  Click(GetDlgItem(run.main, 20));
+  Click(GetDlgItem(run.main, kStartQueueButton));
   Check(WaitFor([&] { return !IsWindowVisible(run.main); }, 5000), "Start hides the main window");
   for (const auto& s : scenes) CheckNextLaunch(run, s, s.first, s.prefix + ".lws");
   bool back = WaitFor([&] { return IsWindowVisible(run.main) != 0; }, 15000);
@@ -310,7 +285,7 @@ void RenderUnattended(Run& run, const std::vector<QueueScene>& scenes) {
   }
   const QueueScene& stepped = scenes[1];
   Check(!FrameThere(stepped, stepped.first + 1), "the frame step is kept: no " + FrameName(stepped, stepped.first + 1));
-  Check(SendMessageW(GetDlgItem(run.main, 8), LB_GETCURSEL, 0, 0) == 0, "row 0 is selected after the run");
+  Check(SendMessageW(GetDlgItem(run.main, kQueueList), LB_GETCURSEL, 0, 0) == 0, "row 0 is selected after the run");
   Check(StartButtonDisabled(run), "a done scene cannot be started again");
   for (int row = 0; row < 3; ++row) CheckSceneDone(run, row, scenes[static_cast<size_t>(row)]);
 }
@@ -318,14 +293,14 @@ void RenderUnattended(Run& run, const std::vector<QueueScene>& scenes) {
 // The long scene: started at the idle class, stopped in the middle, and
 // continued from its next frame at the high class.
 void StopAndContinue(Run& run, const QueueScene& longScene, int row) {
-  Click(GetDlgItem(run.main, 20));
+  Click(GetDlgItem(run.main, kStartQueueButton));
   CheckNextLaunch(run, longScene, longScene.first, "the long scene");
   HANDLE renderer = OpenRenderer(run);
   if (!Check(renderer != nullptr, "the renderer's process can be looked at")) return;
   CheckPriority(renderer, IDLE_PRIORITY_CLASS, "the renderer runs in the idle priority class");
   Check(WaitFor([&] { return FramesThere(longScene) >= 3; }, 15000), "the long scene renders its first frames");
   RestoreFromTray(run);
-  Click(GetDlgItem(run.main, 20));
+  Click(GetDlgItem(run.main, kStartQueueButton));
   std::string status = WaitForStatus(run, "LWSN was terminated!", 5000);
   Check(status == "LWSN was terminated!", "Stop reports the renderer terminated", status);
   Check(Ended(renderer, 5000), "Stop ends the renderer's process");
@@ -339,8 +314,8 @@ void StopAndContinue(Run& run, const QueueScene& longScene, int row) {
 
   SetHighPriority(run, true);
   ChooseRow(run, row);
-  Check(StartButtonUsable(run), "the stopped scene can be started again", Text(GetDlgItem(run.main, 20)));
-  Click(GetDlgItem(run.main, 20));
+  Check(StartButtonUsable(run), "the stopped scene can be started again", Text(GetDlgItem(run.main, kStartQueueButton)));
+  Click(GetDlgItem(run.main, kStartQueueButton));
   CheckNextLaunch(run, longScene, rendered + 1, "the continued long scene");
   renderer = OpenRenderer(run);
   if (!Check(renderer != nullptr, "the continued renderer's process can be looked at")) return;
@@ -369,8 +344,8 @@ void FailThenFix(Run& run, const QueueScene& longScene, QueueScene& failing, int
   WriteText(failing.path, SceneText(failing));
   SetHighPriority(run, false);
   ChooseRow(run, failingRow);
-  Check(StartButtonUsable(run), "the failed scene can be started again", Text(GetDlgItem(run.main, 20)));
-  Click(GetDlgItem(run.main, 20));
+  Check(StartButtonUsable(run), "the failed scene can be started again", Text(GetDlgItem(run.main, kStartQueueButton)));
+  Click(GetDlgItem(run.main, kStartQueueButton));
   CheckNextLaunch(run, failing, failing.first + 1, "the mended scene");
 }
 
@@ -392,7 +367,7 @@ void HangThenStop(Run& run, const QueueScene& mended, const QueueScene& hanging)
   Check(Status(run) == "Rendering: " + hanging.prefix + ".lws", "a hanging renderer keeps the queue rendering",
         Status(run));
   Check(!Ended(renderer, 0), "the hanging renderer is still running");
-  Click(GetDlgItem(run.main, 20));
+  Click(GetDlgItem(run.main, kStartQueueButton));
   std::string status = WaitForStatus(run, "LWSN was terminated!", 5000);
   Check(status == "LWSN was terminated!", "Stop ends the hanging run as terminated", status);
   Check(Ended(renderer, 5000), "Stop ends the hanging renderer's process");
@@ -402,8 +377,8 @@ void HangThenStop(Run& run, const QueueScene& mended, const QueueScene& hanging)
 // Quitting while a renderer runs ends the renderer too.
 void QuitWhileRendering(Run& run, const QueueScene& hanging, int row) {
   ChooseRow(run, row);
-  Check(StartButtonUsable(run), "the stopped hanging scene can be started again", Text(GetDlgItem(run.main, 20)));
-  Click(GetDlgItem(run.main, 20));
+  Check(StartButtonUsable(run), "the stopped hanging scene can be started again", Text(GetDlgItem(run.main, kStartQueueButton)));
+  Click(GetDlgItem(run.main, kStartQueueButton));
   CheckNextLaunch(run, hanging, hanging.first + 1, "the hanging scene continued");
   HANDLE renderer = OpenRenderer(run);
   if (!Check(renderer != nullptr, "the continued hanging renderer's process can be looked at")) return;
@@ -435,18 +410,18 @@ int ScenarioQueueRender(const Setup& setup) {
   run.main = StartMainWindow(run.installed, setup, run.program);
   if (!run.main) return 1;
   for (int i = 0; i < 3; ++i)
-    if (!AddScene(run, scenes[static_cast<size_t>(i)], i + 1)) {
+    if (!AddScene(run.program, run.main, scenes[static_cast<size_t>(i)].path, i + 1)) {
       run.program.kill();
       return 1;
     }
   RenderUnattended(run, {scenes[0], scenes[1], scenes[2]});
 
   for (int i = 3; i < 6; ++i)
-    if (!AddScene(run, scenes[static_cast<size_t>(i)], i + 1)) {
+    if (!AddScene(run.program, run.main, scenes[static_cast<size_t>(i)].path, i + 1)) {
       run.program.kill();
       return 1;
     }
-  Check(StartButtonUsable(run), "with new scenes added Start is usable again", Text(GetDlgItem(run.main, 20)));
+  Check(StartButtonUsable(run), "with new scenes added Start is usable again", Text(GetDlgItem(run.main, kStartQueueButton)));
   StopAndContinue(run, scenes[3], 3);
   FailThenFix(run, scenes[3], scenes[4], 4);
   HangThenStop(run, scenes[4], scenes[5]);
@@ -500,11 +475,11 @@ int ScenarioCpu(const Setup& setup) {
   if (!Check(Prepare(setup, run) && WriteText(minute.path, SceneText(minute)), "program folder and scene prepared"))
     return 1;
   run.main = StartMainWindow(run.installed, setup, run.program);
-  if (!run.main || !AddScene(run, minute, 1)) {
+  if (!run.main || !AddScene(run.program, run.main, minute.path, 1)) {
     run.program.kill();
     return 1;
   }
-  Click(GetDlgItem(run.main, 20));
+  Click(GetDlgItem(run.main, kStartQueueButton));
   CheckNextLaunch(run, minute, 1, "the 60-second scene");
   Check(WaitFor([&] { return !IsWindowVisible(run.main); }, 5000), "the main window is in the tray");
   // Measured from the first frame to the end of the run.

@@ -4,6 +4,7 @@
 // runs, counts the frames and reports how the renderer ended.
 #include <cctype>
 
+#include "controls.h"
 #include "driver.h"
 
 namespace e2e {
@@ -37,15 +38,15 @@ std::string Lower(std::string text) {
 }
 
 bool AddScene(const Program& program, HWND main, const RenderSetup& r) {
-  Click(GetDlgItem(main, 2));
+  Click(GetDlgItem(main, kAddSceneButton));
   HWND dialog = WaitForDialog(program, "Add scene file(s) to queue...");
   if (!Check(dialog != nullptr, "Add Scene opens 'Add scene file(s) to queue...'")) return false;
   ChooseInFileDialog(dialog, r.scene);
-  HWND list = GetDlgItem(main, 8);
+  HWND list = GetDlgItem(main, kQueueList);
   if (!Check(WaitFor([&] { return ListCount(list) == 1; }, 5000), "the scene is in the queue list")) return false;
   Check(ListLine(list, 0) == r.scene, "the queue list shows the scene's path", ListLine(list, 0));
-  Check(Text(GetDlgItem(main, 37)) == "1 Scene File(s) In Queue", "the queue count", Text(GetDlgItem(main, 37)));
-  Check(IsWindowEnabled(GetDlgItem(main, 20)) != 0, "Start Queue! is usable");
+  Check(Text(GetDlgItem(main, kQueueCountText)) == "1 Scene File(s) In Queue", "the queue count", Text(GetDlgItem(main, kQueueCountText)));
+  Check(IsWindowEnabled(GetDlgItem(main, kStartQueueButton)) != 0, "Start Queue! is usable");
   return true;
 }
 
@@ -53,7 +54,7 @@ bool AddScene(const Program& program, HWND main, const RenderSetup& r) {
 // working directory, status texts.
 void StartAndCheckLaunch(const Program& program, HWND main, const RenderSetup& r) {
   (void)program;
-  Click(GetDlgItem(main, 20));
+  Click(GetDlgItem(main, kStartQueueButton));
   Check(WaitFor([&] { return !IsWindowVisible(main); }, 5000), "Start hides the main window");
   bool started = WaitFor([&] { return ReadFile(r.argsFile).find('\n') != std::string::npos; }, 10000);
   if (!Check(started, "the renderer was started")) return;
@@ -67,8 +68,8 @@ void StartAndCheckLaunch(const Program& program, HWND main, const RenderSetup& r
         "the renderer's parameters", commandLine);
   Check(Lower(folder) == Lower(Join(r.installed.lightwave, "Programs")), "the renderer runs in its own folder",
         folder);
-  Check(Text(GetDlgItem(main, 22)) == "Rendering: shot.lws", "status while rendering", Text(GetDlgItem(main, 22)));
-  Check(Text(GetDlgItem(main, 20)) == "Stop Queue!", "the start button reads Stop Queue!", Text(GetDlgItem(main, 20)));
+  Check(Text(GetDlgItem(main, kStatusText)) == "Rendering: shot.lws", "status while rendering", Text(GetDlgItem(main, kStatusText)));
+  Check(Text(GetDlgItem(main, kStartQueueButton)) == "Stop Queue!", "the start button reads Stop Queue!", Text(GetDlgItem(main, kStartQueueButton)));
 }
 
 HWND StartRendering(const Setup& setup, RenderSetup& r, Program& program) {
@@ -95,7 +96,7 @@ std::string TextAfter(HWND main, int id, const std::string& wanted, int timeoutM
   return text;
 }
 
-std::string StatusAfter(HWND main, const char* wanted, int timeoutMs) { return TextAfter(main, 22, wanted, timeoutMs); }
+std::string StatusAfter(HWND main, const char* wanted, int timeoutMs) { return TextAfter(main, kStatusText, wanted, timeoutMs); }
 
 }  // namespace
 
@@ -108,13 +109,12 @@ int ScenarioRender(const Setup& setup) {
   std::string status = StatusAfter(main, "LWSN was finished...", 40000);
   Check(status == "LWSN was finished...", "the finished queue is reported", status);
   for (const char* name : {"shot001.tga", "shot002.tga", "shot003.tga"})
-    Check(GetFileAttributesA((r.outputDir + name).c_str()) != INVALID_FILE_ATTRIBUTES,
-          std::string("frame ") + name + " written in the scene's output directory");
-  const std::string frames = TextAfter(main, 24, "3 of 3");
+    Check(Exists(r.outputDir + name), std::string("frame ") + name + " written in the scene's output directory");
+  const std::string frames = TextAfter(main, kFramesRenderedText, "3 of 3");
   Check(frames == "3 of 3", "frames rendered 3 of 3", frames);
-  const std::string percent = TextAfter(main, 21, "(100% done)");
+  const std::string percent = TextAfter(main, kPercentDoneText, "(100% done)");
   Check(percent == "(100% done)", "100% done", percent);
-  const std::string caption = TextAfter(main, 20, "Scene Done!");
+  const std::string caption = TextAfter(main, kStartQueueButton, "Scene Done!");
   Check(caption == "Scene Done!", "the start button reads Scene Done!", caption);
   Finish(program, main);
   return Failures() == 0 ? 0 : 1;
@@ -132,7 +132,7 @@ int ScenarioRenderFailure(const Setup& setup) {
   std::string status = StatusAfter(main, "LWSN failed! (exit code 5)", 20000);
   Check(status == "LWSN failed! (exit code 5)", "a failed renderer is reported with its exit code", status);
   std::string caption;
-  WaitFor([&] { return (caption = Text(GetDlgItem(main, 20))) != "Stop Queue!"; }, 5000);
+  WaitFor([&] { return (caption = Text(GetDlgItem(main, kStartQueueButton))) != "Stop Queue!"; }, 5000);
   Check(caption != "Stop Queue!", "the start button no longer reads Stop Queue!", caption);
   Finish(program, main);
   return Failures() == 0 ? 0 : 1;

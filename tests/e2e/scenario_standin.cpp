@@ -10,8 +10,6 @@ namespace e2e {
 
 namespace {
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 std::string Scene(const char* saver, int format, const char* prefix) {
   return std::string("LWSC\r\n3\r\n\r\nFirstFrame 1\r\nLastFrame 5\r\nFrameStep 1\r\n") +
          "FrameSize 64 48\r\nSaveRGB 1\r\nSaveRGBImagesPrefix " + prefix + "\r\nRGBImageSaver " + saver +
