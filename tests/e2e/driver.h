@@ -69,6 +69,12 @@ bool AddScene(const Program& program, HWND main, const std::string& path, int co
 // stand-in renderer starts from its defaults whatever ran before.
 void UseStandIn(const std::vector<std::pair<const char*, std::string>>& values);
 bool Exists(const std::string& path);
+// What the stand-in recorded in its TB_STANDIN_ARGS_FILE of each start, in
+// order: its command line and its working folder.
+struct StandInStart {
+  std::string commandLine, folder;
+};
+std::vector<StandInStart> StandInStarts(const std::string& argsFile);
 // A small scene for the stand-in renderer: frames first to last by step,
 // saved as TGA files named imagesPrefix (folder and name) plus the number in
 // the given filename format.

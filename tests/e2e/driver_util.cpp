@@ -178,6 +178,21 @@ std::string StandInScene(int first, int last, int step, const std::string& image
          imagesPrefix + "\r\nRGBImageSaver LW_TGA24(.tga)\r\nOutputFilenameFormat " + std::to_string(format) + "\r\n";
 }
 
+std::vector<StandInStart> StandInStarts(const std::string& argsFile) {
+  std::vector<StandInStart> starts;
+  const std::string text = ReadFile(argsFile);
+  size_t at = 0;
+  for (;;) {
+    const size_t end1 = text.find('\n', at);
+    if (end1 == std::string::npos) break;
+    const size_t end2 = text.find('\n', end1 + 1);
+    if (end2 == std::string::npos) break;   // a record still being written
+    starts.push_back({text.substr(at, end1 - at), text.substr(end1 + 1, end2 - end1 - 1)});
+    at = end2 + 1;
+  }
+  return starts;
+}
+
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 HWND FocusOf(HWND window) {

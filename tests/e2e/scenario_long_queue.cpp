@@ -124,21 +124,13 @@ bool Prepare(const Setup& setup, LongQueue& q) {
 // The scene paths the stand-in was started with, one per job.
 std::vector<std::string> JobScenes(const LongQueue& q) {
   std::vector<std::string> scenes;
-  std::string text = ReadFile(q.argsFile);
-  size_t at = 0;
-  for (int line = 0;; ++line) {
-    size_t end = text.find('\n', at);
-    if (end == std::string::npos) break;
-    // Records are a command line and a working folder; the scene is the
-    // command line's fourth-last word (no blanks in these paths).
-    if (line % 2 == 0) {
-      std::string command = text.substr(at, end - at);
-      size_t cut = command.size();
-      for (int words = 0; words < 3 && cut != std::string::npos; ++words) cut = command.rfind(' ', cut - 1);
-      size_t start = cut == std::string::npos ? std::string::npos : command.rfind(' ', cut - 1);
-      if (start != std::string::npos) scenes.push_back(command.substr(start + 1, cut - start - 1));
-    }
-    at = end + 1;
+  for (const StandInStart& record : StandInStarts(q.argsFile)) {
+    // The scene is the command line's fourth-last word (no blanks in these paths).
+    const std::string& command = record.commandLine;
+    size_t cut = command.size();
+    for (int words = 0; words < 3 && cut != std::string::npos; ++words) cut = command.rfind(' ', cut - 1);
+    size_t start = cut == std::string::npos ? std::string::npos : command.rfind(' ', cut - 1);
+    if (start != std::string::npos) scenes.push_back(command.substr(start + 1, cut - start - 1));
   }
   return scenes;
 }

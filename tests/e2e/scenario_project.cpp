@@ -167,16 +167,7 @@ bool SwitchOnReloading(const ProjectSetup& p) {
 // each.
 std::vector<std::string> CommandLines(const ProjectSetup& p) {
   std::vector<std::string> lines;
-  std::string text = ReadFile(p.argsFile);
-  size_t at = 0;
-  for (;;) {
-    size_t end1 = text.find('\n', at);
-    if (end1 == std::string::npos) break;
-    size_t end2 = text.find('\n', end1 + 1);
-    if (end2 == std::string::npos) break;
-    lines.push_back(text.substr(at, end1 - at));
-    at = end2 + 1;
-  }
+  for (const StandInStart& start : StandInStarts(p.argsFile)) lines.push_back(start.commandLine);
   return lines;
 }
 

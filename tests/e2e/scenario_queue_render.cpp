@@ -127,24 +127,7 @@ std::string WaitForStatus(const Run& run, const std::string& wanted, int timeout
 }
 
 // The stand-in's records: its command line and working directory each.
-struct Record {
-  std::string commandLine, folder;
-};
-
-std::vector<Record> Records(const Run& run) {
-  std::vector<Record> records;
-  std::string text = ReadFile(run.argsFile);
-  size_t at = 0;
-  for (;;) {
-    size_t end1 = text.find('\n', at);
-    if (end1 == std::string::npos) break;
-    size_t end2 = text.find('\n', end1 + 1);
-    if (end2 == std::string::npos) break;
-    records.push_back({text.substr(at, end1 - at), text.substr(end1 + 1, end2 - end1 - 1)});
-    at = end2 + 1;
-  }
-  return records;
-}
+std::vector<StandInStart> Records(const Run& run) { return StandInStarts(run.argsFile); }
 
 bool WaitForRecords(const Run& run, size_t count, int timeoutMs) {
   return WaitFor([&] { return Records(run).size() >= count; }, timeoutMs);
@@ -186,7 +169,7 @@ std::string ExpectedCommandLine(const Run& run, const QueueScene& s, int first) 
 void CheckNextLaunch(Run& run, const QueueScene& s, int first, const std::string& what) {
   size_t index = run.records++;
   if (!Check(WaitForRecords(run, index + 1, 15000), what + ": the renderer was started")) return;
-  Record record = Records(run)[index];
+  StandInStart record = Records(run)[index];
   std::string expected = ExpectedCommandLine(run, s, first);
   const bool same = record.commandLine == expected;
   Check(same, what + ": the renderer's command line, byte for byte",

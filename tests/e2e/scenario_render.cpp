@@ -56,12 +56,11 @@ void StartAndCheckLaunch(const Program& program, HWND main, const RenderSetup& r
   (void)program;
   Click(GetDlgItem(main, kStartQueueButton));
   Check(WaitFor([&] { return !IsWindowVisible(main); }, 5000), "Start hides the main window");
-  bool started = WaitFor([&] { return ReadFile(r.argsFile).find('\n') != std::string::npos; }, 10000);
+  std::vector<StandInStart> starts;
+  bool started = WaitFor([&] { return !(starts = StandInStarts(r.argsFile)).empty(); }, 10000);
   if (!Check(started, "the renderer was started")) return;
-  std::string record = ReadFile(r.argsFile);
-  std::string commandLine = record.substr(0, record.find('\n'));
-  std::string folder = record.substr(record.find('\n') + 1);
-  folder = folder.substr(0, folder.find('\n'));
+  const std::string& commandLine = starts[0].commandLine;
+  const std::string& folder = starts[0].folder;
   std::string expected = " -3 -q -d" + r.installed.lightwave + "\\ -llwsn_tallowbridge.log " + r.scene + " 1 3 1";
   Check(commandLine.size() >= expected.size() &&
             commandLine.compare(commandLine.size() - expected.size(), expected.size(), expected) == 0,
