@@ -127,6 +127,8 @@ struct ProgramState {
   int outputViewOpen = 0;
   int deleteFramesMode = 0;
   std::string lastOutputFileName;
+  // The output listing's header and names as last shown, its trailer aside.
+  std::string listingBodyShown;
 
   // Beside the queue: the watched job and run, the system's awake state.
   WatchedJob job;
@@ -137,6 +139,8 @@ struct ProgramState {
   std::vector<std::string> pendingNotices;
   // Files from outside that wait for the queue to stop rendering.
   std::vector<std::string> waitingFiles;
+  // History lines not written yet, to go out with the next one.
+  std::string historyBacklog;
 };
 
 extern ProgramState g;

@@ -62,17 +62,19 @@ void EditFirstFrame() {
 
 // The range cannot end before a frame already rendered: the last of F
 // frames from the first frame on is first + (F - 1) * step (F itself for a
-// scene from frame 1 with step 1).
+// scene from frame 1 with step 1). Without any frame there is no such
+// bound, and a value below the first frame is raised to it.
 void EditLastFrame() {
   if (!HasCurrentScene() || !ConfirmSceneOverwrite()) return;
   const std::int64_t old = ReadNumber(Current()[kFieldLastFrame]);
   const std::int64_t first = ReadNumber(Current()[kFieldFirstFrame]);
   std::int64_t step = ReadNumber(Current()[kFieldFrameStep]);
   if (step < 1) step = 1;
-  const std::int64_t lastRendered = first + (std::int64_t{g.framesFound} - 3) * step;
+  const std::int64_t rendered = std::int64_t{g.framesFound} - 2;
+  const std::int64_t lastRendered = first + (rendered - 1) * step;
   std::int64_t value =
       AskNumber("Last frame", "Specify new LAST FRAME. (Scene file will be re-saved)", kFieldLastFrame);
-  if (value < lastRendered) {
+  if (rendered >= 1 && value < lastRendered) {
     value = old;
     g.queue.detailsReenable = 0;
   }
@@ -101,8 +103,8 @@ void EditFrameStep() {
 // would switch the scene's image saving on although the user chose nothing.
 void ChangeOutputDirectory() {
   if (!HasCurrentScene() || !ConfirmSceneOverwrite()) return;
-  if (ChooseOutputDirectory() && Current()[kFieldOutputPrefix] != g.placeholder)
-    RewriteOutputSettings(FrameChange::kNone, "", true, kNoIndex);
+  const SceneEntry before = Current();
+  if (ChooseOutputDirectory() && Current()[kFieldOutputPrefix] != g.placeholder) RewriteOutputPath(before, kNoIndex);
   RefreshQueueState();
 }
 

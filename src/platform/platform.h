@@ -99,6 +99,10 @@ bool ControlExists(int control);
 
 void SetControlText(int control, const std::string& text);
 std::string ControlText(int control);
+// Multi-line text (RichText): replaces its last `lines` lines by text (CR LF
+// line ends), leaving the lines above, the first line shown and the
+// selection where they are, so a user scrolling through it is not moved.
+void ReplaceLastLines(int control, int lines, const std::string& text);
 void SetControlEnabled(int control, bool enabled);
 bool IsControlEnabled(int control);
 void SetControlVisible(int control, bool visible);
@@ -209,16 +213,18 @@ std::int64_t FileRead(FileHandle file, void* buffer, std::int64_t bytes);
 std::int64_t FileWrite(FileHandle file, const void* buffer, std::int64_t bytes);
 std::int64_t FileLength(FileHandle file);
 bool FileClose(FileHandle file);   // false when buffered data could not be written
-// The first length bytes of an open file, mapped into memory for reading
-// without copying; nullptr when the file cannot be mapped. The view stays
-// valid until UnmapFileView, even after the file is closed.
-const char* MapFileView(FileHandle file, std::int64_t length);
-void UnmapFileView(const char* view, std::int64_t length);
+// Puts what was written on the disk itself (FlushFileBuffers); false on failure.
+bool FileFlush(FileHandle file);
 
 // Size in bytes; -1 when there is no such file; -2 for a directory.
 std::int64_t QueryFileSize(const std::string& path);
+// True only when the system answers that nothing is at path (no such file
+// or folder); false when something is there or the system could not tell
+// (a share that does not answer).
+bool PathMissing(const std::string& path);
 bool DeletePath(const std::string& path);
-// Replaces target by source in one step (MoveFileEx with REPLACE_EXISTING).
+// Replaces target by source in one step (MoveFileEx with REPLACE_EXISTING),
+// returning only once the move is on the disk (WRITE_THROUGH).
 bool MovePathOver(const std::string& source, const std::string& target);
 bool MakeDirectory(const std::string& path);
 
@@ -246,6 +252,8 @@ ProcessHandle StartProgram(const std::string& program, const std::string& parame
                            const std::string& workingDirectory, int flags);
 // 259 while running; the exit code afterwards; -1 for an unknown handle.
 int ProcessExitCode(ProcessHandle process);
+// True once the process has ended, also when it ended with 259.
+bool ProcessEnded(ProcessHandle process);
 void SetProcessPriority(ProcessHandle process, int priorityClass);
 void TerminateProgram(ProcessHandle process, int exitCode);
 // Lets go of a handle; the program goes on running.

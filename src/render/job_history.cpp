@@ -29,12 +29,13 @@ std::string SecondsPerFrame(std::int64_t frames, std::int64_t elapsedMs) {
   return text;
 }
 
-// The whole file, or false when it exists but cannot be read.
+// The whole file, or false when it cannot be read. Only a system that
+// answers "no such file" makes a new history: a share that does not answer
+// for a moment must not have the history replaced by one line.
 bool ReadExisting(const std::string& path, std::string& content) {
   content.clear();
-  if (pf::QueryFileSize(path) == -1) return true;
   pf::FileHandle file = pf::FileOpen(path, pf::FileMode::ReadShared);
-  if (!file) return false;
+  if (!file) return pf::PathMissing(path);
   char chunk[16 * 1024];
   std::int64_t got = 0;
   while ((got = pf::FileRead(file, chunk, sizeof chunk)) > 0) content.append(chunk, static_cast<std::size_t>(got));
@@ -42,11 +43,14 @@ bool ReadExisting(const std::string& path, std::string& content) {
   return got == 0;
 }
 
+// The new file is on the disk before it replaces the old one, so a power
+// cut right after the replace cannot leave an empty history.
 bool WriteWhole(const std::string& path, const std::string& content) {
   pf::FileHandle file = pf::FileOpen(path, pf::FileMode::CreateWrite);
   if (!file) return false;
   const bool written = pf::FileWrite(file, content.data(), static_cast<std::int64_t>(content.size())) ==
-                       static_cast<std::int64_t>(content.size());
+                           static_cast<std::int64_t>(content.size()) &&
+                       pf::FileFlush(file);
   return pf::FileClose(file) && written;
 }
 
@@ -87,16 +91,22 @@ std::string HistoryLine(JobResult result, int exitCode, const std::string& endTi
   return line + "\r\n";
 }
 
+// Lines that could not be written (the file held open by a spreadsheet, a
+// full disk) wait in memory and go out, in order, with the next line.
 bool AppendHistoryLine(const std::string& line) {
   const std::string path = kHistoryFileName;
   const std::string temporary = path + "_temp";
+  g.historyBacklog += line;
   std::string content;
   if (!ReadExisting(path, content)) return false;
   if (content.empty()) content = std::string(kHistoryHeader) + "\r\n";
   // A file that ends inside a line (edited by hand) gets its line end first.
   else if (content.back() != '\n') content += "\r\n";
-  content += line;
-  if (WriteWhole(temporary, content) && pf::MovePathOver(temporary, path)) return true;
+  content += g.historyBacklog;
+  if (WriteWhole(temporary, content) && pf::MovePathOver(temporary, path)) {
+    g.historyBacklog.clear();
+    return true;
+  }
   pf::DeletePath(temporary);
   return false;
 }

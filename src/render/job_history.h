@@ -21,8 +21,9 @@ std::string CsvField(const std::string& text);
 std::string HistoryLine(JobResult result, int exitCode, const std::string& endTime, std::int64_t framesAtEnd,
                         std::int64_t elapsedMs);
 
-// Appends line to the history file in the program directory, with the
-// header first when the file is new. The file is written whole to a
-// temporary file and put in place in one step, so a full disk or a failing
-// write never leaves half a line; false when that failed.
+// Appends line, after any lines that could not be written before, to the
+// history file in the program directory, with the header first when the
+// file is new. The file is written whole to a temporary file, flushed and
+// put in place in one step, so a full disk or a failing write never leaves
+// half a line; false when that failed, and the line waits for the next call.
 bool AppendHistoryLine(const std::string& line);

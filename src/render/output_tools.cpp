@@ -55,8 +55,30 @@ std::int64_t CountFrameFiles(const SceneEntry& entry) {
 
 namespace {
 
+// The listing's last two lines, below the names.
+std::string ListingTrailer() { return std::string(kSeparator) + "\r\nEnd Of Output"; }
+
+// Shows header and names (body) above the trailer. An unchanged listing is
+// not set again, and names added at the end are appended, so the view keeps
+// its scroll position while frames arrive and costs nothing when none did.
+void ShowListing(std::string body) {
+  std::string& shown = g.listingBodyShown;
+  if (body == shown) return;
+  if (!shown.empty() && body.size() > shown.size() && body.compare(0, shown.size(), shown) == 0)
+    pf::ReplaceLastLines(kOutputListingView, 2, body.substr(shown.size()) + ListingTrailer());
+  else
+    pf::SetControlText(kOutputListingView, body + ListingTrailer());
+  shown = std::move(body);
+}
+
+void ClearListing() {
+  if (g.listingBodyShown.empty() && pf::ControlText(kOutputListingView).empty()) return;
+  pf::SetControlText(kOutputListingView, "");
+  g.listingBodyShown.clear();
+}
+
 // Counts (and with the view open lists, and in delete mode deletes) the
-// frame files of the entry. The listing is set as one text.
+// frame files of the entry.
 void ListFrames(const SceneEntry& entry) {
   const std::string& directory = entry[kFieldOutputDir];
   const std::string& prefix = entry[kFieldOutputPrefix];
@@ -74,10 +96,7 @@ void ListFrames(const SceneEntry& entry) {
     if (frame) g.lastOutputFileName = name;
     ++g.framesFound;
   }
-  if (!listing) return;
-  text += kSeparator;
-  text += "\r\nEnd Of Output";
-  pf::SetControlText(kOutputListingView, text);
+  if (listing) ShowListing(std::move(text));
 }
 
 }  // namespace
@@ -107,7 +126,7 @@ void RefreshOutputListing() {
   // The last frame belongs to the scene counted now, never to one before.
   g.lastOutputFileName.clear();
   if (const SceneEntry* entry = ListableEntry()) ListFrames(*entry);
-  else pf::SetControlText(kOutputListingView, "");
+  else ClearListing();
   ShowProgress();
 }
 

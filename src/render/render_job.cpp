@@ -38,16 +38,11 @@ void SelectRow(int row) {
   g.queue.currentScene = row;
 }
 
-bool OutputPathKnown(const SceneEntry& entry) {
-  if (entry[kFieldOutputDir] == g.placeholder) {
-    pf::ShowMessage("Error!", "Please specify an output directory.", pf::kBoxError);
-    return false;
-  }
-  if (entry[kFieldOutputPrefix] == g.placeholder) {
-    pf::ShowMessage("Error!", "Please specify a filename.", pf::kBoxError);
-    return false;
-  }
-  return true;
+// Why the scene cannot render, or nullptr when its output path is known.
+const char* OutputPathProblem(const SceneEntry& entry) {
+  if (entry[kFieldOutputDir] == g.placeholder) return "Please specify an output directory.";
+  if (entry[kFieldOutputPrefix] == g.placeholder) return "Please specify a filename.";
+  return nullptr;
 }
 
 void RestartRenderTimer() {
@@ -76,9 +71,19 @@ void ShowRenderingState(int row) {
   if (pf::TrayIconShown(kTrayIcon)) pf::SetWindowVisible(kMainWindow, false);
 }
 
+// A row whose frames are all there is done, whatever its state says: every
+// row but the first of a reloaded project starts with state 0, and a
+// renderer must never be given a first frame past the last.
+bool RowDone(int row) {
+  if (RenderState(row) == 2) return true;
+  if (!ValidRow(row) || !SceneComplete(g.queue.fields[row], CountFrameFiles(g.queue.fields[row]))) return false;
+  g.queue.renderStates[row] = 2;
+  return true;
+}
+
 // Skips the rows that are done; the row reached is the one launched.
 int SkipDoneRows() {
-  while (RenderState(g.queue.renderCursor) == 2) {
+  while (RowDone(g.queue.renderCursor)) {
     ++g.queue.renderCursor;
     pf::SetControlState(kQueueList, g.queue.renderCursor);
   }
@@ -134,8 +139,12 @@ void LaunchRenderJob() {
     WatchQueueFinished();
     return;
   }
-  if (!OutputPathKnown(g.queue.fields[row])) {
+  if (const char* problem = OutputPathProblem(g.queue.fields[row])) {
+    // The run ends here: recorded, and the system may sleep while the box
+    // waits for someone to click it.
     g.queue.renderCursor = 0;
+    WatchJobNotStarted(row, ReadNumber(g.queue.fields[row][kFieldFirstFrame]));
+    pf::ShowMessage("Error!", problem, pf::kBoxError);
     return;
   }
   // The details show the scene that renders, not the one shown before.

@@ -107,6 +107,11 @@ void WatchJobNotStarted(int row, long long firstFrame) {
   BeginJob(row, firstFrame);
   WriteHistory(JobResult::kNotStarted, 0, g.job.framesAtStart);
   g.run.active = false;
+  // Nothing renders any more, and a message box may wait all night.
+  if (g.systemRequired) {
+    g.systemRequired = 0;
+    pf::SetSystemRequired(false);
+  }
 }
 
 void WatchJobEnded(JobResult result, int exitCode) {

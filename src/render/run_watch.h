@@ -10,7 +10,8 @@
 
 // The renderer was started on row from firstFrame.
 void WatchJobStarted(int row, long long firstFrame);
-// The renderer could not be started on row.
+// The renderer could not be started on row (no output path, or the start
+// failed): recorded, and the system is let go before any message box.
 void WatchJobNotStarted(int row, long long firstFrame);
 // The running job ended; called before the program shows its end. A job
 // already ended (Stop, then the completion check) is not ended twice.

@@ -43,6 +43,8 @@ void EndRun(const std::string& status) {
   BringMainWindowToFront();
 }
 
+// Row 0 becomes the current scene; its progress comes from its own frames,
+// never from the count of the scene that just finished.
 void FinishScene() {
   g.queue.detailsReenable = 0;
   pf::SetControlText(kStatusText, "LWSN was finished...");
@@ -50,7 +52,8 @@ void FinishScene() {
   SelectRow(0);
   RefreshQueueState();
   RebuildQueueDisplay();
-  ShowProgress();
+  SelectRow(0);
+  RefreshOutputListing();
   if (g.queue.renderCursor < static_cast<int>(g.queue.renderStates.size()))
     g.queue.renderStates[g.queue.renderCursor] = 2;
   ForgetRenderer();
@@ -94,12 +97,15 @@ void SupervisionTick() {
 
 void CheckRenderCompletion() {
   const int code = g.rendererExitCode;
+  // A renderer may really end with 259, the code of one still running.
+  const bool endedWith259 =
+      code == pf::kStillActive && g.rendererProcess > 0 && pf::ProcessEnded(g.rendererProcess);
   if (code < 0) {
     WatchJobEnded(JobResult::kFailed, code);
     EndRun("LWSN was terminated!");
     return;
   }
-  if (code > 0 && code != pf::kStillActive) {
+  if (code > 0 && (code != pf::kStillActive || endedWith259)) {
     WatchJobEnded(JobResult::kFailed, code);
     EndRun("LWSN failed! (exit code " + std::to_string(code) + ")");
     return;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "platform/platform.h"
@@ -17,8 +18,10 @@
 namespace {
 
 struct LineReaderState {
-  const char* view = nullptr;        // the content, mapped
-  std::int64_t viewLength = 0;
+  // The content, read whole. Not mapped: a mapped file on a share that drops
+  // mid-read raises an in-page error instead of a failed read, and a mapped
+  // log could not be rewritten by the renderer.
+  std::unique_ptr<char[]> bytes;
   std::string_view content;
   // The offset of every CR, in order: 32 bits each for a file under 4 GiB,
   // which halves the index a large scene needs.
@@ -82,24 +85,31 @@ std::size_t CrAt(std::size_t index) {
   return reader.wide ? static_cast<std::size_t>(reader.widePositions[index]) : reader.narrowPositions[index];
 }
 
-// Maps the whole file into memory and indexes it in one pass: no copy of
-// the content is made, so a large scene is read at the speed of the
-// system's file cache.
-bool MapFile(pf::FileHandle file, std::int64_t length) {
-  reader.view = pf::MapFileView(file, length);
-  if (reader.view == nullptr) return false;
-  reader.viewLength = length;
-  auto size = static_cast<std::size_t>(length);
+// Reads the whole file into memory with one read (the platform reads in
+// large pieces) into a buffer that is not zeroed first. A file that shrank
+// since its length was taken gives what is there; a failed read gives false.
+bool ReadWhole(pf::FileHandle file, std::int64_t length) {
+  if (length <= 0 || static_cast<std::uint64_t>(length) > std::numeric_limits<std::size_t>::max()) return false;
+  reader.bytes.reset(new (std::nothrow) char[static_cast<std::size_t>(length)]);
+  if (!reader.bytes) return false;
+  const std::int64_t got = pf::FileRead(file, reader.bytes.get(), length);
+  if (got <= 0) return false;
+  reader.content = std::string_view(reader.bytes.get(), static_cast<std::size_t>(got));
+  return true;
+}
+
+// Indexes the content in one pass.
+bool IndexContent() {
+  const std::size_t size = reader.content.size();
   const std::size_t expected = std::max<std::size_t>(32768, size / 10);
   reader.wide = size > std::numeric_limits<std::uint32_t>::max();
   if (reader.wide) {
     reader.widePositions.reserve(expected);
-    IndexCarriageReturns(reader.view, 0, size, reader.widePositions);
+    IndexCarriageReturns(reader.content.data(), 0, size, reader.widePositions);
   } else {
     reader.narrowPositions.reserve(expected);
-    IndexCarriageReturns(reader.view, 0, size, reader.narrowPositions);
+    IndexCarriageReturns(reader.content.data(), 0, size, reader.narrowPositions);
   }
-  reader.content = std::string_view(reader.view, size);
   return CrCount() <= static_cast<std::size_t>(INT_MAX);
 }
 
@@ -108,10 +118,9 @@ bool LoadFile(const std::string& path) {
   // Reading needs no write access: a write-protected scene is still a scene.
   pf::FileHandle file = pf::FileOpen(path, pf::FileMode::ReadShared);
   if (file == 0) return false;
-  std::int64_t length = pf::FileLength(file);
-  bool ok = length > 0 && MapFile(file, length);
+  const bool read = ReadWhole(file, pf::FileLength(file));
   pf::FileClose(file);
-  return ok;
+  return read && IndexContent();
 }
 
 // Where the text after the CR at offset cr begins: past one LF, if any.
@@ -164,9 +173,7 @@ std::string_view LineReaderTail() {
 
 void LineReaderClose() {
   reader.content = {};
-  pf::UnmapFileView(reader.view, reader.viewLength);
-  reader.view = nullptr;
-  reader.viewLength = 0;
+  reader.bytes.reset();
   std::vector<std::uint32_t>().swap(reader.narrowPositions);
   std::vector<std::uint64_t>().swap(reader.widePositions);
   reader.wide = false;

@@ -43,6 +43,13 @@ bool BeginPassOutput(PassOutput& out, const std::string& target) {
   return out.file != 0;
 }
 
+PassResult AbandonScenePass(PassOutput& out, const std::string& target) {
+  LineReaderClose();
+  pf::FileClose(out.file);
+  pf::DeletePath(TemporaryPathFor(target));
+  return PassResult::kNothingPlaced;
+}
+
 PassResult FinishScenePass(PassOutput& out, const std::string& target) {
   // The run and the tail lie in the line reader's memory: both are written
   // before it is released.

@@ -20,6 +20,7 @@ enum class PassResult {
   kCreateFailed,    // the temporary file could not be created
   kWriteFailed,     // a write or the close of the temporary file failed
   kReplaceFailed,   // the temporary file could not take the target's place
+  kNothingPlaced,   // the lines the pass was for had nowhere to go: the scene is left as it was
 };
 
 // The new file while a pass writes it. New lines are gathered in a buffer
@@ -72,10 +73,17 @@ std::string TemporaryPathFor(const std::string& target);
 bool BeginPassOutput(PassOutput& out, const std::string& target);
 PassResult FinishScenePass(PassOutput& out, const std::string& target);
 
+// Drops what a pass wrote: the temporary file goes, the target stays.
+PassResult AbandonScenePass(PassOutput& out, const std::string& target);
+
+inline bool KeepEveryPass() { return true; }
+
 // Loads scenePath and calls rule(line, out) for each of its lines in order;
-// then replaces target by what was written.
-template <typename Rule>
-PassResult RunScenePass(const std::string& scenePath, const std::string& target, Rule&& rule) {
+// then replaces target by what was written, unless keep() says the pass
+// placed nothing it was for.
+template <typename Rule, typename Keep = bool (*)()>
+PassResult RunScenePass(const std::string& scenePath, const std::string& target, Rule&& rule,
+                        Keep keep = KeepEveryPass) {
   int count = LineReaderOpen(scenePath);
   // A scene without a single line is refused before anything is created.
   if (count < 1) {
@@ -96,5 +104,11 @@ PassResult RunScenePass(const std::string& scenePath, const std::string& target,
     out.line = withEnd.substr(0, withEnd.size() - end);
     rule(out.line, out);
   }
+  // A rule that holds lines back until it has seen the next one writes
+  // them after the last line.
+  if constexpr (requires { rule.Finish(out); }) {
+    if (!out.failed) rule.Finish(out);
+  }
+  if (!out.failed && !keep()) return AbandonScenePass(out, target);
   return FinishScenePass(out, target);
 }

@@ -46,6 +46,17 @@ void ReportCannotReplace(const std::string& target) {
                   pf::kBoxError);
 }
 
+// The output lines need a "SaveRGB 1" line, or a DataOverlayLabel line in a
+// scene without any SaveRGB line, to stand at; reporting the save as done
+// would leave a scene that renders no frames.
+void ReportNowhereToPlace(const std::string& scenePath) {
+  pf::ShowMessage("Error!",
+                  "Could not write the output settings into '" + scenePath +
+                      "'\n\rThe scene has no 'SaveRGB 1' line and no 'DataOverlayLabel' line to put them at. "
+                      "Switch on saving RGB images for it in LightWave and save it once.",
+                  pf::kBoxError);
+}
+
 // A write or close that failed is reported as the output file that could not
 // be made, since that is what the user has to look into (space, rights).
 void ReportFailure(PassResult result, RewriteMode mode, const std::string& scenePath, const std::string& target) {
@@ -55,6 +66,7 @@ void ReportFailure(PassResult result, RewriteMode mode, const std::string& scene
     case PassResult::kCreateFailed:
     case PassResult::kWriteFailed: ReportCannotWrite(mode); break;
     case PassResult::kReplaceFailed: ReportCannotReplace(target); break;
+    case PassResult::kNothingPlaced: ReportNowhereToPlace(scenePath); break;
   }
 }
 
@@ -173,6 +185,7 @@ struct OutputPlan {
   bool switchPending = false;
   bool writeOutputPath = false;
   bool blockAtOverlayLabel = false;
+  bool blockDue = false;       // a DataOverlayLabel line was met: the block follows it
   std::string formatLine, prefixLine, saverLine;
   bool changed = false;        // a line was replaced or inserted
   bool pathWritten = false;    // the output path went into the scene
@@ -228,7 +241,29 @@ OutputPlan PlanOutput(const SceneEntry& entry, FrameChange frame, bool outputSwi
 struct OutputRule {
   OutputPlan& plan;
 
+  void WriteBlock(PassOutput& out) {
+    WriteNewLine(out, "SaveRGB 1");
+    WriteNewLine(out, plan.formatLine);
+    WriteNewLine(out, plan.prefixLine);
+    WriteNewLine(out, plan.saverLine);
+    plan.changed = plan.pathWritten = true;
+  }
+
+  // The block goes below the DataOverlayLabel line unless it stands there
+  // already: a scene read as having no SaveRGB line may hold a later one the
+  // reader takes for "none" (such as "SaveRGB 2"), and each save would add
+  // one more block.
+  void PlaceDueBlock(std::string_view line, PassOutput& out) {
+    plan.blockDue = false;
+    if (!StartsWith(line, "SaveRGB 1")) WriteBlock(out);
+  }
+
+  void Finish(PassOutput& out) {
+    if (plan.blockDue) PlaceDueBlock(std::string_view(), out);
+  }
+
   void operator()(std::string_view line, PassOutput& out) {
+    if (plan.blockDue) PlaceDueBlock(line, out);
     char first = line.empty() ? '\0' : line[0];
     if (first != 'F' && first != 'L' && first != 'S' && first != 'D' && first != 'R') {
       WriteNewLine(out, line);   // no rule concerns this line
@@ -245,18 +280,15 @@ struct OutputRule {
       plan.switchPending = false;
       plan.switchSettled = true;
     } else if (plan.blockAtOverlayLabel && StartsWith(line, "DataOverlayLabel ")) {
-      // The whole block in place of this line, once. The lines after it
-      // still follow the rules: a scene read as having no SaveRGB line may
-      // hold one further down (a value the reader takes for "none", such as
-      // "SaveRGB 2"), and an old "SaveRGB 0", path or saver left below the
-      // block would switch saving off again or name another path.
-      WriteNewLine(out, "DataOverlaylabel");
-      WriteNewLine(out, "SaveRGB 1");
-      WriteNewLine(out, plan.formatLine);
-      WriteNewLine(out, plan.prefixLine);
-      WriteNewLine(out, plan.saverLine);
+      // The line stays as it stands (its label text is the user's), and the
+      // whole block follows it, once. The lines after it still follow the
+      // rules: a scene read as having no SaveRGB line may hold one further
+      // down (a value the reader takes for "none", such as "SaveRGB 2"), and
+      // an old "SaveRGB 0", path or saver left below the block would switch
+      // saving off again or name another path.
+      WriteNewLine(out, line);
       plan.blockAtOverlayLabel = false;
-      plan.changed = plan.pathWritten = true;
+      plan.blockDue = true;
     } else if (plan.writeOutputPath && StartsWith(line, "SaveRGBImagesPrefix ")) {
       WriteNewLine(out, plan.prefixLine);
       plan.changed = plan.pathWritten = true;
@@ -274,14 +306,17 @@ PassResult OutputBlockPass() {
   const SceneEntry& entry = CurrentEntry();
   const std::string path = CurrentScenePath();
   std::array<std::string, 3> block{FormatLine(entry), PrefixLine(entry), SaverLine(entry)};
-  PassResult result = RunScenePass(path, path, [&block](std::string_view line, PassOutput& out) {
+  bool placed = false;
+  auto rule = [&block, &placed](std::string_view line, PassOutput& out) {
     if (!StartsWith(line, "SaveRGB 1")) {
       WriteNewLine(out, line);
       return;
     }
     WriteNewLine(out, "SaveRGB 1");
     for (const auto& text : block) WriteNewLine(out, text);
-  });
+    placed = true;
+  };
+  PassResult result = RunScenePass(path, path, rule, [&placed] { return placed; });
   // Reported like any other rewrite: a block that silently failed to go in
   // would leave the user believing the scene saves its frames.
   ReportFailure(result, RewriteMode::kOverwrite, path, path);
@@ -301,6 +336,9 @@ bool OutputSettingsPass(FrameChange frame, const std::string& previousText, bool
     if (frame != FrameChange::kNone) CurrentEntry()[FrameKeyOf(frame).field] = previousText;
     return false;
   }
+  // A scene without a line for the frame key (a damaged one) got no new
+  // value: the field keeps what the file gives.
+  if (!plan.frameKey.empty()) CurrentEntry()[FrameKeyOf(frame).field] = previousText;
   // A known output path that did not go in is written by the block
   // insertion, as the last pass: also in a scene whose saver line alone was
   // rewritten, which would otherwise be reported saved without the path the
@@ -359,6 +397,17 @@ bool RewriteOutputSettings(FrameChange frame, const std::string& previousText, b
                            int pickedImageFormat) {
   if (!HasCurrentScene()) return false;
   return OutputSettingsPass(frame, previousText, outputSwitch, pickedImageFormat, false);
+}
+
+bool RewriteOutputPath(const SceneEntry& before, int pickedImageFormat) {
+  if (RewriteOutputSettings(FrameChange::kNone, std::string(), true, pickedImageFormat)) return true;
+  // The entry describes the file again: the output fields as they were
+  // before the edit, then whatever the file now holds for them.
+  SceneEntry& entry = CurrentEntry();
+  for (SceneField field : {kFieldOutputDir, kFieldOutputPrefix, kFieldImageExtension, kFieldImageSaver, kFieldSaveRGB})
+    entry[field] = before[field];
+  ReadSceneEntry(g.queue.currentScene);
+  return false;
 }
 
 bool InsertOutputBlock() {

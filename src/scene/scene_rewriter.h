@@ -55,7 +55,15 @@ enum class FrameChange { kNone = 0, kFirstFrame = 1, kLastFrame = 2, kFrameStep 
 bool RewriteOutputSettings(FrameChange frame, const std::string& previousText, bool outputSwitch,
                            int pickedImageFormat);
 
-// Writes the output lines below every "SaveRGB 1" line of the scene.
+// The output path changed (the output directory requester, or OK in the
+// output filename window): the rewrite with the output switch set. On
+// failure the entry's output directory, prefix, extension and saver are put
+// back to what the file holds, starting from `before`, the entry as it was
+// before the edit.
+bool RewriteOutputPath(const SceneEntry& before, int pickedImageFormat);
+
+// Writes the output lines below every "SaveRGB 1" line of the scene; false,
+// reported, when it could not be written or the scene has no such line.
 // Returns false when the scene could not be written.
 bool InsertOutputBlock();
 

@@ -60,6 +60,7 @@ bool AcceptFilename() {
   const int format = pf::ControlState(kFileFormatCombo);
   RememberImageFormatChoice(format);
   SceneEntry& entry = Entry();
+  const SceneEntry before = entry;
   if (name.empty()) {
     entry[kFieldOutputPrefix] = g.placeholder;   // no name: the scene file is left alone
     return true;
@@ -75,7 +76,7 @@ bool AcceptFilename() {
   const bool picked = !ImageFormatExtension(format).empty();
   if (picked) entry[kFieldImageExtension] = ImageFormatExtension(format);
   // Failures are reported by the rewrite; the window closes in any case.
-  RewriteOutputSettings(FrameChange::kNone, std::string(), true, picked ? format : kNoIndex);
+  RewriteOutputPath(before, picked ? format : kNoIndex);
   return true;
 }
 

@@ -116,10 +116,15 @@ void PickTimeout() {
 // Handles one control event of the window; false when the window is done.
 bool HandleControl(int control) {
   switch (control) {
-    case kSettingsCancelButton:
+    case kSettingsCancelButton: {
+      const std::string pathInWindow = g.settings.rendererPath;
       LoadSettings();  // throws away every change made in the window
+      // The log option and RefreshLogButton belong to the renderer that
+      // will run, not to one picked by Locate and then discarded.
+      if (g.settings.rendererPath != pathInWindow && !g.settings.rendererPath.empty()) DetectRendererBuild();
       g.quitRequested = 1;
       return false;
+    }
     case kSettingsOkButton:
       // Until lwsn.exe is located on the first run, OK is not usable.
       if (!pf::IsControlEnabled(kSettingsOkButton)) return true;

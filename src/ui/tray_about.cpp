@@ -7,9 +7,10 @@
 void CreateTrayIcon() {
   pf::LoadIconImage(kIdleImage);
   pf::LoadIconImage(kBusyImage);
-  // A notification area that refuses the icon is no reason to stop.
-  if (pf::AddTrayIcon(kTrayIcon, kMainWindow, kIdleImage))
-    pf::SetTrayTooltip(kTrayIcon, g.programTitle + " - Right=Queue Status");
+  // A notification area that refuses the icon is no reason to stop; the
+  // icon is kept with its tooltip and added when the taskbar comes.
+  pf::AddTrayIcon(kTrayIcon, kMainWindow, kIdleImage);
+  pf::SetTrayTooltip(kTrayIcon, g.programTitle + " - Right=Queue Status");
   g.trayBusy = 0;
 }
 

@@ -51,7 +51,8 @@ TEST_F(SceneEditsTest, FrameEditsClampWhatIsTyped) {
       {kLastFrameButton, 1, 60, 1, 10, "5", "60"},             // before frames already rendered: kept
       {kLastFrameButton, 1, 60, 1, 10, "10", "10"},
       {kLastFrameButton, 1, 60, 1, 0, "", "1"},                // 0, raised to the first frame
-      {kLastFrameButton, 1, 60, 1, 0, "-3", "60"},
+      {kLastFrameButton, 1, 60, 1, 0, "-3", "1"},              // nothing rendered: no bound but the first frame
+      {kLastFrameButton, 7, 40, 1, 0, "3", "7"},
       {kLastFrameButton, 1, 60, 1, 0, "40000", "32767"},
       {kLastFrameButton, 10, 60, 2, 3, "13", "60"},            // 10, 12 and 14 are there
       {kLastFrameButton, 10, 60, 2, 3, "14", "14"},

@@ -123,6 +123,37 @@ TEST_F(OutputListingTest, CountsAndListsTheFramesOfThePattern) {
   }
 }
 
+// Every refresh while the view is open: an unchanged folder sets nothing
+// (no redraw, the scroll position stays), new frames are appended below the
+// names shown, and anything else sets the whole listing.
+TEST_F(OutputListingTest, AnOpenListingIsSetOnlyWhenItChangesAndGrowsAtItsEnd) {
+  MakeFiles({"img0001.tga", "img0002.tga", "img0003.tga"});
+  g.outputViewOpen = 1;
+  auto listed = [](Texts names) {
+    Texts lines = {"Viewing Output Dir: C:\\Out\\", kSeparator};
+    lines.insert(lines.end(), names.begin(), names.end());
+    lines.push_back(kSeparator);
+    lines.push_back("End Of Output");
+    return lines;
+  };
+  auto sets = [] { return headless::Control(kOutputListingView)->textSets; };
+  RefreshOutputListing();
+  const int first = sets();
+  RefreshOutputListing();
+  RefreshOutputListing();
+  EXPECT_EQ(sets(), first);
+  MakeFiles({"img0004.tga", "img0005.tga"});
+  RefreshOutputListing();
+  EXPECT_EQ(sets(), first);
+  EXPECT_EQ(SplitLines(pf::ControlText(kOutputListingView)),
+            listed({"img0001.tga", "img0002.tga", "img0003.tga", "img0004.tga", "img0005.tga"}));
+  std::filesystem::remove(headless::HostPath("C:\\Out\\img0002.tga"));
+  RefreshOutputListing();
+  EXPECT_EQ(sets(), first + 1);
+  EXPECT_EQ(SplitLines(pf::ControlText(kOutputListingView)),
+            listed({"img0001.tga", "img0003.tga", "img0004.tga", "img0005.tga"}));
+}
+
 TEST_F(OutputListingTest, UnknownOutputPathClearsTheViewAndCountsNothing) {
   MakeFiles({"img0001.tga", "img0002.tga"});
   g.outputViewOpen = 1;

@@ -176,6 +176,7 @@ TEST_F(RenderTest, EveryWayARunEndsLeavesAnIdleProgram) {
   };
   const Row rows[] = {
       {"killed from outside", -1, false, "LWSN was terminated!", ""},
+      {"ended with 259, the code of one still running", 259, false, "LWSN failed! (exit code 259)", ""},
       {"crashed", -1073741819, false, "LWSN was terminated!", ""},
       {"an error exit code", 1, false, "LWSN failed! (exit code 1)", ""},
       {"a renderer that cannot start", 0, true, "Awaiting Action...",
@@ -194,7 +195,7 @@ TEST_F(RenderTest, EveryWayARunEndsLeavesAnIdleProgram) {
          [&row] {
            if (row.launchFails) return;
            RenderFrames(1, 1, 1);
-           EndLastLaunch(row.exitCode);
+           headless::EndProcess(Launches().back().handle, row.exitCode);
            headless::PushTimer();
          }});
     EXPECT_EQ(pf::ControlText(kStatusText), row.status);
@@ -212,12 +213,15 @@ TEST_F(RenderTest, EveryWayARunEndsLeavesAnIdleProgram) {
   }
 }
 
+// Done rows are skipped; so are rows whose frames are all there, whatever
+// their state (a reloaded project gives every row but the first state 0):
+// a renderer is never asked for a first frame past the last.
 TEST_F(RenderTest, DoneScenesAreSkippedAndAFinishedQueueStartsNothing) {
   Scenes(3);
   RenderFrames(1, 1, 3);
   Run({[] { AddScenes(3); },
        [] {
-         g.queue.renderStates = {2, 0, 0};
+         g.queue.renderStates = {0, 0, 0};
          PushGadget(kStartQueueButton);
        },
        [] {
@@ -241,6 +245,71 @@ TEST_F(RenderTest, DoneScenesAreSkippedAndAFinishedQueueStartsNothing) {
   EXPECT_EQ(lastTimerCall, "start timer 0 1 3000");
 }
 
+// Row 0 shows its own frames when a later scene finishes: 10 of 10 there,
+// while the scene finishing has 5 (it read 50 %) or 15 (150 %).
+TEST_F(RenderTest, AFinishedSceneWritesNoCountIntoRowZero) {
+  for (int secondLength : {5, 15}) {
+    SCOPED_TRACE(secondLength);
+    TearDown();
+    SetUp();
+    WriteWinFile("C:\\S\\s1.lws", MakeScene(1, 10, 1, "C:\\Out\\s1\\img"));
+    WriteWinFile("C:\\S\\s2.lws", MakeScene(1, secondLength, 1, "C:\\Out\\s2\\img"));
+    WriteWinFile("C:\\S\\s3.lws", MakeScene(1, 4, 1, "C:\\Out\\s3\\img"));
+    RenderFrames(1, 1, 10);
+    Run({[] { AddScenes(3); },
+         [] {
+           g.queue.renderStates = {2, 0, 0};
+           PushGadget(kStartQueueButton);
+         },
+         [secondLength] {
+           RenderFrames(2, 1, secondLength);
+           EndLastLaunch(0);
+           headless::PushTimer();
+         },
+         [] {
+           // Scene 3 renders now; the status menu shows every row's own figure.
+           EXPECT_EQ(g.queue.fields[0][kFieldPercentDone], "100");
+           EXPECT_EQ(g.queue.renderStates[0], 2);
+           headless::PushTray(1);
+         }});
+    EXPECT_EQ(Launches().size(), 2u);
+    std::string menu;
+    for (const auto& line : headless::Log())
+      if (line.rfind("menu", 0) == 0) menu = line;
+    EXPECT_NE(menu.find("C:\\S\\s1.lws  -  (100% done)"), std::string::npos) << menu;
+  }
+}
+
+// A run that ends because the next scene cannot start lets the system
+// sleep before the box that says why, and records that scene.
+TEST_F(RenderTest, ARunEndingInAMessageReleasesTheSystemFirstAndRecordsTheScene) {
+  for (bool noOutputDirectory : {true, false}) {
+    SCOPED_TRACE(noOutputDirectory);
+    TearDown();
+    SetUp();
+    Scenes(1);
+    WriteWinFile("C:\\S\\s2.lws", noOutputDirectory ? MakeScene(1, 3, 1) : MakeScene(1, 3, 1, "C:\\Out\\s2\\img"));
+    Run({[] {
+           AddScenes(2);
+           PushGadget(kStartQueueButton);
+         },
+         [noOutputDirectory] {
+           RenderFrames(1, 1, 3);
+           EndLastLaunch(0);
+           if (!noOutputDirectory) headless::FailNextLaunch();
+           headless::PushTimer();
+         }});
+    const auto& log = headless::Log();
+    const auto released = std::find(log.begin(), log.end(), "system required off");
+    auto box = log.begin();
+    while (box != log.end() && box->rfind("message Error!", 0) != 0) ++box;
+    ASSERT_NE(box, log.end());
+    EXPECT_LT(released, box);
+    const std::string history = ReadWinFile("C:\\Tallowbridge\\Tallowbridge-history.csv");
+    EXPECT_NE(history.find("C:\\S\\s2.lws,1,3,1,0,0,not started,,"), std::string::npos) << history;
+  }
+}
+
 // Without a tray icon nothing could bring a hidden window back.
 TEST_F(RenderTest, NoTrayIconNoHiddenWindow) {
   headless::RefuseTrayIcon();
@@ -251,6 +320,18 @@ TEST_F(RenderTest, NoTrayIconNoHiddenWindow) {
   }});
   EXPECT_EQ(g.rendering, 1);
   EXPECT_TRUE(pf::IsWindowVisible(kMainWindow));
+}
+
+// An icon refused at start-up comes with its tooltip when the taskbar does.
+TEST_F(RenderTest, AnIconAddedLaterHasItsTooltip) {
+  headless::RefuseTrayIcon();
+  Run({[] {
+    EXPECT_FALSE(pf::TrayIconShown(0));
+    headless::RefuseTrayIcon(false);
+    headless::RecreateTaskbar();
+  }});
+  EXPECT_TRUE(pf::TrayIconShown(0));
+  EXPECT_EQ(headless::TrayTooltip(0), "Tallowbridge v1.1 - Right=Queue Status");
 }
 
 TEST_F(RenderTest, AWindowHiddenWhileRenderingComesBackWhenTheIconIsLost) {

@@ -170,6 +170,34 @@ TEST_F(WatchTest, AHistoryThatCannotBeWrittenIsToldOnceAndChangesNothing) {
   }
 }
 
+// Every file operation of a history append fails in turn, as a share that
+// blinks or a disk that fills would: the history on disk is the old one or
+// the old one with the new line, never shorter, and a line that could not
+// go out is written, in its place, with the next.
+TEST_F(WatchTest, AHistoryLosesNoLineWhateverFails) {
+  const std::string before = kHeader + "earlier line\r\n";
+  for (int n = 1;; ++n) {
+    SCOPED_TRACE(n);
+    TearDown();
+    SetUp();
+    WriteWinFile(kHistory, before);
+    headless::FailFileOperation(n);
+    const bool first = AppendHistoryLine("first\r\n");
+    const std::size_t operations = headless::FileOperations().size();
+    headless::FailFileOperation(0);
+    EXPECT_EQ(ReadWinFile(kHistory), first ? before + "first\r\n" : before);
+    EXPECT_TRUE(AppendHistoryLine("second\r\n"));
+    EXPECT_EQ(ReadWinFile(kHistory), before + "first\r\nsecond\r\n");
+    EXPECT_FALSE(WinFileExists(std::string(kHistory) + "_temp"));
+    if (static_cast<std::size_t>(n) > operations) break;   // nothing failed any more
+  }
+  // Only "no such file" starts a new history.
+  TearDown();
+  SetUp();
+  EXPECT_TRUE(AppendHistoryLine("only\r\n"));
+  EXPECT_EQ(ReadWinFile(kHistory), kHeader + "only\r\n");
+}
+
 // The estimate follows the moments the frame count rises, on the steady
 // clock: ten frames in this scene, ten in the next.
 TEST_F(WatchTest, TimeLeftFollowsTheRisingFrameCount) {

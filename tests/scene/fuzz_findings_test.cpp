@@ -48,13 +48,16 @@ TEST_F(FuzzFindingsTest, OutputLinesBelowAnInsertedBlockFollowTheChoice) {
   entry[kFieldOutputPrefix] = "f";
   ASSERT_TRUE(RewriteOutputSettings(FrameChange::kNone, "", true, kNoIndex));
   EXPECT_EQ(ReadWinFile(kScene),
-            scenetest::JoinCrLf({"LWSC", "DataOverlaylabel", "SaveRGB 1", "OutputFilenameFormat 3",
+            scenetest::JoinCrLf({"LWSC", "DataOverlayLabel  ", "SaveRGB 1", "OutputFilenameFormat 3",
                                  "SaveRGBImagesPrefix C:\\new\\f", "RGBImageSaver LW_TGA24(.tga)", "SaveRGB 1",
                                  "SaveRGBImagesPrefix C:\\new\\f", "RGBImageSaver LW_TGA24(.tga)",
-                                 // The pass after the switch still reads no SaveRGB line: the
-                                 // other label gets the block too, with the same choice.
-                                 "DataOverlaylabel", "SaveRGB 1", "OutputFilenameFormat 3",
-                                 "SaveRGBImagesPrefix C:\\new\\f", "RGBImageSaver LW_TGA24(.tga)", "SaveRGB 2g"}));
+                                 // The pass after the switch still reads no SaveRGB line, but
+                                 // the block already stands below the first label: none is added.
+                                 "DataOverlayLabel  ", "SaveRGB 2g"}));
+  // Saving again changes nothing: no block is added each time.
+  const std::string once = ReadWinFile(kScene);
+  ASSERT_TRUE(RewriteOutputSettings(FrameChange::kNone, "", true, kNoIndex));
+  EXPECT_EQ(ReadWinFile(kScene), once);
 }
 
 // A line replaced for one key that also held another key's text gave that

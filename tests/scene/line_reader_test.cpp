@@ -121,12 +121,17 @@ TEST_F(LineReaderTest, FailedOpenBeepsTwiceAndGivesNoLines) {
   headless::LockPath("C:\\r\\locked.lws");
   EXPECT_EQ(LineReaderOpen("C:\\r\\locked.lws"), 0);
   EXPECT_EQ(LineReaderOpen("Q:\\no\\drive.lws"), 0);
+  // A share that drops in the middle of the read: a failed read, no crash.
+  WriteWinFile("C:\\r\\share.lws", "LWSC\r\nFirstFrame 1\r\n");
+  headless::FailFileOperation(3);   // open, length, read
+  EXPECT_EQ(LineReaderOpen("C:\\r\\share.lws"), 0);
+  EXPECT_EQ(headless::FileOperations()[2], "read");
 
   std::vector<std::string> beeps;
   for (const auto& line : headless::Log())
     if (line.rfind("beep", 0) == 0) beeps.push_back(line);
   std::vector<std::string> expected;
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < 5; ++i) {
     expected.push_back("beep 400 300");
     expected.push_back("beep 100 300");
   }

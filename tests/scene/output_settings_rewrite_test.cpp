@@ -65,12 +65,13 @@ TEST_F(OutputSettingsRewriteTest, SettingANameSwitchesSavingOnAndAddsTheOutputLi
   }
 }
 
-TEST_F(OutputSettingsRewriteTest, WithoutSaveRgbTheBlockReplacesTheDataOverlayLabelLine) {
-  Queue({"LWSC", "RenderMode 2", "DataOverlayLabel  ", "SaveAlpha 0", "DataOverlayLabel  ", "End"});
+// The label line is the user's: it stays as it stands, the block below it.
+TEST_F(OutputSettingsRewriteTest, WithoutSaveRgbTheBlockFollowsTheDataOverlayLabelLine) {
+  Queue({"LWSC", "RenderMode 2", "DataOverlayLabel  Shot 12 %f", "SaveAlpha 0", "DataOverlayLabel  ", "End"});
   ASSERT_EQ(Entry()[kFieldSaveRGB], "2");
   Entry()[kFieldOutputDir] = "C:\\out\\";
   ASSERT_TRUE(SetOutputFilename("img", 5));
-  EXPECT_EQ(Scene(), JoinCrLf({"LWSC", "RenderMode 2", "DataOverlaylabel", "SaveRGB 1", "OutputFilenameFormat 3",
+  EXPECT_EQ(Scene(), JoinCrLf({"LWSC", "RenderMode 2", "DataOverlayLabel  Shot 12 %f", "SaveRGB 1", "OutputFilenameFormat 3",
                                "SaveRGBImagesPrefix C:\\out\\img", "RGBImageSaver LW_PNG24(.png)", "SaveAlpha 0",
                                "DataOverlayLabel  ", "End"}));
   EXPECT_EQ(Entry()[kFieldSaveRGB], "1");
@@ -188,6 +189,68 @@ TEST_F(OutputSettingsRewriteTest, TheEntryIsReadAgainFromTheRewrittenScene) {
             "Output drive 'Q:\\' in 'shot.lws' was not found on your system, please relocate.");
 }
 
+// A new output path that does not get into the scene, for whatever reason,
+// is reported, and the entry is left describing the file: frame counting
+// must not look for files the scene will never write.
+TEST_F(OutputSettingsRewriteTest, AnOutputPathThatDoesNotGoInLeavesTheEntryAsTheFileSays) {
+  const std::vector<std::string> saving{"LWSC", "SaveRGB 1", "SaveRGBImagesPrefix C:\\old\\a",
+                                        "RGBImageSaver LW_BMP24(.bmp)"};
+  enum class Fault { kNowhere, kLocked, kReplace };
+  struct Row {
+    const char* what;
+    std::vector<std::string> scene;
+    Fault fault;
+    bool newName;               // the output filename window; otherwise the folder requester
+    const char* message;        // the start of the error shown
+    const char* dir;            // the entry afterwards
+    const char* prefix;
+    const char* extension;
+  };
+  const Row rows[] = {
+      {"no SaveRGB and no DataOverlayLabel line", {"LWSC", "FirstFrame 1", "End"}, Fault::kNowhere, true,
+       "Could not write the output settings into 'C:\\scenes\\shot.lws'", "C:\\out\\", "Not found, please specify",
+       ""},
+      {"a held scene, new name", saving, Fault::kLocked, true, "Could not access", "C:\\old\\", "a", ".bmp"},
+      {"a held scene, new folder", saving, Fault::kLocked, false, "Could not access", "C:\\old\\", "a", ".bmp"},
+      {"a failed replace, new name", saving, Fault::kReplace, true, "Could not replace", "C:\\old\\", "a", ".bmp"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    TearDown();
+    SetUp();
+    Queue(row.scene);
+    if (row.fault == Fault::kNowhere) Entry()[kFieldOutputDir] = "C:\\out\\";   // chosen before, prefix unknown
+    const SceneEntry before = Entry();
+    const std::string bytes = Scene();
+    if (row.fault == Fault::kLocked) headless::LockPath(kScene);
+    if (row.fault == Fault::kReplace) headless::FailReplace();
+    if (row.newName) {
+      Entry()[kFieldOutputPrefix] = "img";
+      Entry()[kFieldImageExtension] = ImageFormatExtension(5);
+    } else {
+      Entry()[kFieldOutputDir] = "C:\\new\\";
+    }
+    EXPECT_FALSE(RewriteOutputPath(before, row.newName ? 5 : kNoIndex));
+    headless::LockPath(kScene, false);
+    EXPECT_EQ(Scene(), bytes);
+    EXPECT_TRUE(scenetest::TemporaryFilesBeside(kScene).empty());
+    ASSERT_EQ(headless::Messages().size(), 1u);
+    EXPECT_EQ(headless::Messages()[0].title, "Error!");
+    EXPECT_EQ(headless::Messages()[0].text.rfind(row.message, 0), 0u) << headless::Messages()[0].text;
+    EXPECT_EQ(Entry()[kFieldOutputDir], row.dir);
+    EXPECT_EQ(Entry()[kFieldOutputPrefix], row.prefix);
+    EXPECT_EQ(Entry()[kFieldImageExtension], row.extension);
+    EXPECT_EQ(Entry()[kFieldImageSaver], before[kFieldImageSaver]);
+  }
+  // The block insertion on its own says so too.
+  Queue({"LWSC", "SaveRGB 0"});
+  Entry()[kFieldOutputDir] = "C:\\o\\";
+  Entry()[kFieldOutputPrefix] = "p";
+  EXPECT_FALSE(InsertOutputBlock());
+  EXPECT_EQ(Scene(), JoinCrLf({"LWSC", "SaveRGB 0"}));
+  EXPECT_EQ(headless::Messages().back().title, "Error!");
+}
+
 TEST_F(OutputSettingsRewriteTest, AnUnwritableSceneGetsItsFrameFieldBack) {
   WriteWinFile(kScene, "LWSC\nLastFrame 60\n");
   QueueScene(kScene);
@@ -197,6 +260,13 @@ TEST_F(OutputSettingsRewriteTest, AnUnwritableSceneGetsItsFrameFieldBack) {
   EXPECT_EQ(Scene(), "LWSC\nLastFrame 60\n");
   ASSERT_EQ(headless::Messages().size(), 1u);
   EXPECT_EQ(headless::Messages()[0].text, "Could not access 'C:\\scenes\\shot.lws'\n\rCheck source file, and try again!");
+
+  // A damaged scene without a LastFrame line takes nothing: the field keeps
+  // the value the file gives.
+  Queue({"LWSC", "FirstFrame 1", "SaveRGB 0"});
+  ASSERT_EQ(Entry()[kFieldLastFrame], "60");
+  ASSERT_TRUE(EditFrame(FrameChange::kLastFrame, kFieldLastFrame, "90"));
+  EXPECT_EQ(Entry()[kFieldLastFrame], "60");
 }
 
 TEST_F(OutputSettingsRewriteTest, CrOnlyScenesComeBackWithCrLfAndTheirTail) {

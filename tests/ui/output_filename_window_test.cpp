@@ -118,7 +118,7 @@ TEST_F(OutputFilenameWindowTest, OkWritesPrefixAndSaverAndSwitchesSavingOn) {
        {"LWSC", "SaveRGB 1", "OutputFilenameFormat 3", "SaveRGBImagesPrefix C:\\Out\\frame_",
         "RGBImageSaver LW_TGA24(.tga)", "AdaptiveSampling 1"}, ".tga"},
       {{"LWSC", "DataOverlayLabel  (x)", "AdaptiveSampling 1"}, "img", 5,
-       {"LWSC", "DataOverlaylabel", "SaveRGB 1", "OutputFilenameFormat 3", "SaveRGBImagesPrefix C:\\Out\\img",
+       {"LWSC", "DataOverlayLabel  (x)", "SaveRGB 1", "OutputFilenameFormat 3", "SaveRGBImagesPrefix C:\\Out\\img",
         "RGBImageSaver LW_PNG24(.png)", "AdaptiveSampling 1"}, ".png"},
       {{"LWSC", "SaveRGB 1", "SaveRGBImagesPrefix C:\\Out\\old", "RGBImageSaver LW_TGA24(.tga)"}, "new", 6,
        {"LWSC", "SaveRGB 1", "SaveRGBImagesPrefix C:\\Out\\new", "RGBImageSaver LW_PCX(.pcx)"}, ".pcx"},

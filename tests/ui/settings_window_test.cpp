@@ -350,6 +350,23 @@ TEST_F(SettingsWindowTest, KnownRendererSurvivesCancelAndIsReplacedByAnyName) {
   EXPECT_EQ(g.logCapableBuild, 0);
 }
 
+// Locate picks a renderer of another build, Cancel puts the old path back:
+// the log option and its button follow the renderer that will run.
+TEST_F(SettingsWindowTest, CancelAfterLocateTakesTheBuildOfTheRestoredRenderer) {
+  WriteWinFile(kIni, "[Required Settings]\r\nLWSN.EXE Location = " + kRenderer + "\r\n");
+  WriteWinFile(kRenderer, "MZ old build without a version text");
+  WriteWinFile("C:\\New\\Programs\\lwsn.exe", NewBuildRenderer());
+  LoadSettings();
+  CreateShown();
+  headless::QueueFileAnswer("C:\\New\\Programs\\lwsn.exe");
+  PushGadget(kLocateLwsnButton);
+  PushGadget(kSettingsCancelButton);
+  RunSettingsWindow();
+  EXPECT_EQ(g.settings.rendererPath, kRenderer);
+  EXPECT_EQ(g.logCapableBuild, 0);
+  EXPECT_FALSE(pf::IsControlVisible(kRefreshLogButton));
+}
+
 TEST_F(SettingsWindowTest, LocatingTheContentDirectory) {
   CreateShown();
   LocateContentDirectory();  // cancelled with none known

@@ -85,6 +85,7 @@ struct ControlInfo {
   pf::ControlKind kind{};
   int x = 0, y = 0, width = 0, height = 0;
   std::string text;
+  int textSets = 0;   // how often the whole text was set (SetControlText)
   std::string tooltip;
   pf::FontId font = pf::kFontSystem;
   bool enabled = true;
@@ -109,14 +110,22 @@ struct Launch {
   int flags = 0;
   int priority = pf::kPriorityNormal;
   int exitCode = pf::kStillActive;
+  bool ended = false;      // a process may end with 259 too
   bool terminated = false;
   bool released = false;   // the program let go of its handle
 };
 const std::vector<Launch>& Launches();
+// The process ends with code; 259 leaves it running.
 void SetExitCode(pf::ProcessHandle process, int code);
+// The process ends with code, 259 included.
+void EndProcess(pf::ProcessHandle process, int code);
 void FailNextLaunch();        // the next StartProgram or OpenWithShell fails
 void RefuseTrayIcon(bool refuse = true);   // the notification area refuses icons
 void LoseTrayIcons();                       // as when the taskbar goes away
+// The taskbar comes (back): every icon added, refused or lost, is shown
+// again with its picture and tooltip, as the shell does on TaskbarCreated.
+void RecreateTaskbar();
+std::string TrayTooltip(int icon = 0);      // of a shown icon; empty otherwise
 int TrayImage(int icon = 0);                // the picture shown, -1 without an icon
 int OwnPriority();
 struct Balloon {
@@ -157,12 +166,13 @@ void FailReplace(bool fail = true);
 
 // From the first FailFileOperation after Reset on, every file operation is
 // counted and named in FileOperations(), anew at each call: "open PATH
-// read|readwrite|create", "read", "write", "length", "close", "map",
-// "size PATH", "delete PATH", "replace PATH", "mkdir PATH", "list PATH".
+// read|readwrite|create", "read", "write", "length", "flush", "close",
+// "size PATH", "exists PATH", "delete PATH", "replace PATH", "mkdir PATH", "list PATH".
 // FailFileOperation(n) makes the n-th of them from now fail (1: the next
 // one), as a failing disk or a vanished share would: an open gives no file,
 // a read or a write -1 with nothing written, a length -1, a close false (the
-// file is closed), a map nullptr, a size query -1, a delete, replace or make
+// file is closed), a flush false, a size query -1, an existence query
+// "cannot tell" (PathMissing false), a delete, replace or make
 // directory false and a listing no entries. 0 only counts.
 void FailFileOperation(int n);
 const std::vector<std::string>& FileOperations();

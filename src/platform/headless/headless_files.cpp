@@ -1,11 +1,11 @@
 // Real files below the test's drive folders, with faults a test can ask for.
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -136,16 +136,17 @@ bool FileClose(FileHandle file) {
   return ok;
 }
 
-const char* MapFileView(FileHandle file, std::int64_t length) {
-  if (Fails("map")) return nullptr;
-  auto it = Files().find(file);
-  if (it == Files().end() || length <= 0) return nullptr;
-  void* view = ::mmap(nullptr, static_cast<size_t>(length), PROT_READ, MAP_PRIVATE | MAP_POPULATE, it->second.fd, 0);
-  return view == MAP_FAILED ? nullptr : static_cast<const char*>(view);
+bool PathMissing(const std::string& path) {
+  if (Counting() && Fails("exists " + path)) return false;
+  std::string host = Host(path);
+  struct stat st {};
+  return host.empty() || (stat(host.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR));
 }
 
-void UnmapFileView(const char* view, std::int64_t length) {
-  if (view) ::munmap(const_cast<char*>(view), static_cast<size_t>(length));
+bool FileFlush(FileHandle file) {
+  auto it = Files().find(file);
+  if (it == Files().end() || Fails("flush")) return false;
+  return ::fsync(it->second.fd) == 0;
 }
 
 std::int64_t QueryFileSize(const std::string& path) {

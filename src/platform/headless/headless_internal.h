@@ -58,6 +58,13 @@ struct State {
   std::size_t failFileOperation = 0;         // 1-based position in fileOperations; 0: none
   std::function<void(const std::string&)> replaced;
   std::map<int, int> trayIcons;    // icon -> image, while shown
+  // Every icon added, shown or refused, with its picture and tooltip: the
+  // shell adds them (again) when the taskbar is created.
+  struct KeptTray {
+    int image = 0;
+    std::string tooltip;
+  };
+  std::map<int, KeptTray> keptTrays;
   bool refuseTray = false;
   std::map<int, std::vector<std::string>> menus;
   std::vector<Balloon> balloons;

@@ -20,6 +20,7 @@ bool LoadIconImage(int image) { return image == 93 || image == 94; }
 
 bool AddTrayIcon(int icon, int, int image) {
   Record("tray add " + std::to_string(icon) + " " + std::to_string(image));
+  S().keptTrays[icon] = {image, ""};
   if (S().refuseTray) return false;
   S().trayIcons[icon] = image;
   return true;
@@ -30,13 +31,18 @@ bool TrayIconShown(int icon) { return S().trayIcons.count(icon) > 0; }
 void ChangeTrayIcon(int icon, int image) {
   auto it = S().trayIcons.find(icon);
   if (it != S().trayIcons.end()) it->second = image;
+  if (auto kept = S().keptTrays.find(icon); kept != S().keptTrays.end()) kept->second.image = image;
   Record("tray image " + std::to_string(image));
 }
 
-void SetTrayTooltip(int, const std::string& text) { Record("tray tooltip " + text.substr(0, 63)); }
+void SetTrayTooltip(int icon, const std::string& text) {
+  if (auto kept = S().keptTrays.find(icon); kept != S().keptTrays.end()) kept->second.tooltip = text.substr(0, 63);
+  Record("tray tooltip " + text.substr(0, 63));
+}
 
 void RemoveTrayIcon(int icon) {
   S().trayIcons.erase(icon);
+  S().keptTrays.erase(icon);
   Record("tray remove " + std::to_string(icon));
 }
 
@@ -84,6 +90,11 @@ int ProcessExitCode(ProcessHandle process) {
   return l ? l->exitCode : -1;
 }
 
+bool ProcessEnded(ProcessHandle process) {
+  auto* l = Find(process);
+  return !l || l->ended;
+}
+
 void SetProcessPriority(ProcessHandle process, int priorityClass) {
   if (auto* l = Find(process)) l->priority = priorityClass;
   Record("priority " + std::to_string(priorityClass));
@@ -96,7 +107,7 @@ void ReleaseProcess(ProcessHandle process) {
 
 void TerminateProgram(ProcessHandle process, int exitCode) {
   if (auto* l = Find(process)) {
-    l->terminated = true;
+    l->terminated = l->ended = true;
     l->exitCode = exitCode;
   }
   Record("terminate " + std::to_string(process));
@@ -121,11 +132,29 @@ namespace headless {
 
 const std::vector<Launch>& Launches() { return S().launches; }
 void SetExitCode(pf::ProcessHandle process, int code) {
-  if (auto* l = Find(process)) l->exitCode = code;
+  if (auto* l = Find(process)) {
+    l->exitCode = code;
+    l->ended = code != pf::kStillActive;
+  }
+}
+void EndProcess(pf::ProcessHandle process, int code) {
+  if (auto* l = Find(process)) {
+    l->exitCode = code;
+    l->ended = true;
+  }
 }
 void FailNextLaunch() { S().failNextLaunch = true; }
 void RefuseTrayIcon(bool refuse) { S().refuseTray = refuse; }
 void LoseTrayIcons() { S().trayIcons.clear(); }
+void RecreateTaskbar() {
+  Record("taskbar created");
+  if (S().refuseTray) return;
+  for (const auto& [icon, kept] : S().keptTrays) S().trayIcons[icon] = kept.image;
+}
+std::string TrayTooltip(int icon) {
+  auto kept = S().keptTrays.find(icon);
+  return S().trayIcons.count(icon) && kept != S().keptTrays.end() ? kept->second.tooltip : std::string();
+}
 int TrayImage(int icon) {
   auto it = S().trayIcons.find(icon);
   return it == S().trayIcons.end() ? -1 : it->second;

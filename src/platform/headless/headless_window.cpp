@@ -156,7 +156,28 @@ void AddTab(int tabPanel, const std::string& text) {
 bool ControlExists(int control) { return Ctl(control) != nullptr; }
 
 void SetControlText(int control, const std::string& text) {
-  if (auto* c = Ctl(control)) c->text = text;
+  if (auto* c = Ctl(control)) {
+    c->text = text;
+    ++c->textSets;
+  }
+}
+
+void ReplaceLastLines(int control, int lines, const std::string& text) {
+  auto* c = Ctl(control);
+  if (!c) return;
+  // The last `lines` lines start after the lines-th CR LF from the end.
+  std::size_t from = 0;
+  std::size_t end = c->text.size();
+  for (int k = 0; k < lines && end > 0; ++k) {
+    std::size_t crlf = c->text.rfind("\r\n", end - 1);
+    if (crlf == std::string::npos) {
+      from = 0;
+      break;
+    }
+    from = crlf + 2;
+    end = crlf;
+  }
+  c->text.replace(from, std::string::npos, text);
 }
 
 std::string ControlText(int control) {

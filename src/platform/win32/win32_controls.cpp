@@ -293,6 +293,31 @@ void SetControlText(int control, const std::string& text) {
   S().settingText = false;
 }
 
+// The replaced lines are selected and replaced in the control's own units
+// (line indexes), so double-byte names count right. EM_SETSEL scrolls the
+// caret into view; the first visible line is put back afterwards, with the
+// control's redraw held meanwhile so it does not jump.
+void ReplaceLastLines(int control, int lines, const std::string& text) {
+  auto* c = Control(control);
+  if (!c || c->kind != ControlKind::RichText) return;
+  HWND h = c->hwnd;
+  const auto count = static_cast<int>(SendMessageA(h, EM_GETLINECOUNT, 0, 0));
+  const auto from = count > lines ? static_cast<int>(SendMessageA(h, EM_LINEINDEX, count - lines, 0)) : 0;
+  DWORD selStart = 0, selEnd = 0;
+  SendMessageA(h, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
+  const auto firstVisible = static_cast<int>(SendMessageA(h, EM_GETFIRSTVISIBLELINE, 0, 0));
+  SendMessageA(h, WM_SETREDRAW, FALSE, 0);
+  S().settingText = true;
+  SendMessageA(h, EM_SETSEL, static_cast<WPARAM>(from), -1);
+  SendMessageA(h, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(WithCrLf(text).c_str()));
+  SendMessageA(h, EM_SETSEL, selStart, selEnd);
+  S().settingText = false;
+  const auto nowVisible = static_cast<int>(SendMessageA(h, EM_GETFIRSTVISIBLELINE, 0, 0));
+  if (nowVisible != firstVisible) SendMessageA(h, EM_LINESCROLL, 0, firstVisible - nowVisible);
+  SendMessageA(h, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(h, nullptr, TRUE);
+}
+
 // Lists answer with their selected line, tab panels with the selected tab.
 std::string ControlText(int control) {
   auto* c = Control(control);

@@ -91,19 +91,7 @@ std::int64_t FileLength(FileHandle file) {
 
 bool FileClose(FileHandle file) { return file && CloseHandle(ToHandle(file)); }
 
-// The view keeps the mapping object and the file alive on its own.
-const char* MapFileView(FileHandle file, std::int64_t length) {
-  if (!file || length <= 0) return nullptr;
-  HANDLE mapping = CreateFileMappingA(ToHandle(file), nullptr, PAGE_READONLY, 0, 0, nullptr);
-  if (!mapping) return nullptr;
-  void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(length));
-  CloseHandle(mapping);
-  return static_cast<const char*>(view);
-}
-
-void UnmapFileView(const char* view, std::int64_t) {
-  if (view) UnmapViewOfFile(view);
-}
+bool FileFlush(FileHandle file) { return file && FlushFileBuffers(ToHandle(file)); }
 
 std::int64_t QueryFileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -112,11 +100,17 @@ std::int64_t QueryFileSize(const std::string& path) {
   return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+bool PathMissing(const std::string& path) {
+  if (GetFileAttributesA(win32::ResolvePath(path).c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 bool DeletePath(const std::string& path) { return DeleteFileA(win32::ResolvePath(path).c_str()) != 0; }
 
 bool MovePathOver(const std::string& source, const std::string& target) {
   return MoveFileExA(win32::ResolvePath(source).c_str(), win32::ResolvePath(target).c_str(),
-                     MOVEFILE_REPLACE_EXISTING) != 0;
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool MakeDirectory(const std::string& path) {

@@ -54,6 +54,13 @@ int ProcessExitCode(ProcessHandle process) {
   return static_cast<int>(code);
 }
 
+// A process handle is signalled once the process has ended; a wait that
+// fails (an unknown handle) counts as ended too.
+bool ProcessEnded(ProcessHandle process) {
+  if (!process) return true;
+  return WaitForSingleObject(reinterpret_cast<HANDLE>(process), 0) != WAIT_TIMEOUT;
+}
+
 // The priority numbers are the Windows priority classes themselves.
 void SetProcessPriority(ProcessHandle process, int priorityClass) {
   if (process) SetPriorityClass(reinterpret_cast<HANDLE>(process), static_cast<DWORD>(priorityClass));
