@@ -56,7 +56,12 @@ std::int64_t CountFrameFiles(const SceneEntry& entry) {
 namespace {
 
 // The listing's last two lines, below the names.
-std::string ListingTrailer() { return std::string(kSeparator) + "\r\nEnd Of Output"; }
+// Appended piece by piece: GCC 12 warns of an overlap in string + literal.
+std::string ListingTrailer() {
+  std::string trailer = kSeparator;
+  trailer += "\r\nEnd Of Output";
+  return trailer;
+}
 
 // Shows header and names (body) above the trailer. An unchanged listing is
 // not set again, and names added at the end are appended, so the view keeps

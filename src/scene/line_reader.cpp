@@ -10,10 +10,8 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "scene/cr_index.h"
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -37,49 +35,6 @@ void BeepOpenFailed() {
   pf::SoundBeep(100, 300);
 }
 
-// Appends the offset of every CR in bytes [from, to) of text. Scene lines
-// are short, so a call per line (memchr) costs more than the search itself:
-// where SSE2 is there, 64 bytes are compared at a time and the CRs taken
-// from the bit mask of the matches.
-template <typename Offset>
-void IndexCarriageReturnsOneByOne(const char* text, std::size_t from, std::size_t to,
-                                  std::vector<Offset>& positions) {
-  while (from < to) {
-    const void* cr = std::memchr(text + from, '\r', to - from);
-    if (cr == nullptr) return;
-    auto at = static_cast<std::size_t>(static_cast<const char*>(cr) - text);
-    positions.push_back(static_cast<Offset>(at));
-    from = at + 1;
-  }
-}
-
-#if defined(__SSE2__) || defined(_M_X64)
-std::uint64_t CarriageReturnMask(const char* block) {
-  const __m128i cr = _mm_set1_epi8('\r');
-  std::uint64_t mask = 0;
-  for (int part = 0; part < 4; ++part) {
-    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
-    auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, cr)));
-    mask |= std::uint64_t{bits} << (16 * part);
-  }
-  return mask;
-}
-
-template <typename Offset>
-void IndexCarriageReturns(const char* text, std::size_t from, std::size_t to, std::vector<Offset>& positions) {
-  for (; from + 64 <= to; from += 64) {
-    for (std::uint64_t mask = CarriageReturnMask(text + from); mask != 0; mask &= mask - 1)
-      positions.push_back(static_cast<Offset>(from + static_cast<std::size_t>(std::countr_zero(mask))));
-  }
-  IndexCarriageReturnsOneByOne(text, from, to, positions);
-}
-#else
-template <typename Offset>
-void IndexCarriageReturns(const char* text, std::size_t from, std::size_t to, std::vector<Offset>& positions) {
-  IndexCarriageReturnsOneByOne(text, from, to, positions);
-}
-#endif
-
 std::size_t CrCount() { return reader.wide ? reader.widePositions.size() : reader.narrowPositions.size(); }
 std::size_t CrAt(std::size_t index) {
   return reader.wide ? static_cast<std::size_t>(reader.widePositions[index]) : reader.narrowPositions[index];
@@ -88,29 +43,32 @@ std::size_t CrAt(std::size_t index) {
 // Reads the whole file into memory with one read (the platform reads in
 // large pieces) into a buffer that is not zeroed first. A file that shrank
 // since its length was taken gives what is there; a failed read gives false.
-bool ReadWhole(pf::FileHandle file, std::int64_t length) {
+// Reads the whole file into memory piece by piece, indexing each piece while
+// it is still in the processor's cache. A file that shrank since its length
+// was taken gives what is there; a failed read gives false.
+bool ReadAndIndex(pf::FileHandle file, std::int64_t length) {
   if (length <= 0 || static_cast<std::uint64_t>(length) > std::numeric_limits<std::size_t>::max()) return false;
-  reader.bytes.reset(new (std::nothrow) char[static_cast<std::size_t>(length)]);
+  const auto size = static_cast<std::size_t>(length);
+  reader.bytes.reset(new (std::nothrow) char[size]);
   if (!reader.bytes) return false;
-  const std::int64_t got = pf::FileRead(file, reader.bytes.get(), length);
-  if (got <= 0) return false;
-  reader.content = std::string_view(reader.bytes.get(), static_cast<std::size_t>(got));
-  return true;
-}
-
-// Indexes the content in one pass.
-bool IndexContent() {
-  const std::size_t size = reader.content.size();
   const std::size_t expected = std::max<std::size_t>(32768, size / 10);
   reader.wide = size > std::numeric_limits<std::uint32_t>::max();
-  if (reader.wide) {
-    reader.widePositions.reserve(expected);
-    IndexCarriageReturns(reader.content.data(), 0, size, reader.widePositions);
-  } else {
-    reader.narrowPositions.reserve(expected);
-    IndexCarriageReturns(reader.content.data(), 0, size, reader.narrowPositions);
+  if (reader.wide) reader.widePositions.reserve(expected);
+  else reader.narrowPositions.reserve(expected);
+  constexpr std::size_t kPiece = 1u << 16;
+  char* bytes = reader.bytes.get();
+  std::size_t got = 0;
+  while (got < size) {
+    const std::int64_t n = pf::FileRead(file, bytes + got, static_cast<std::int64_t>(std::min(kPiece, size - got)));
+    if (n < 0) return false;
+    if (n == 0) break;
+    const std::size_t end = got + static_cast<std::size_t>(n);
+    if (reader.wide) crindex::IndexCarriageReturns(bytes, got, end, reader.widePositions);
+    else crindex::IndexCarriageReturns(bytes, got, end, reader.narrowPositions);
+    got = end;
   }
-  return CrCount() <= static_cast<std::size_t>(INT_MAX);
+  reader.content = std::string_view(bytes, got);
+  return got > 0 && CrCount() <= static_cast<std::size_t>(INT_MAX);
 }
 
 // Loads the whole file and indexes it; false on any failure or an empty file.
@@ -118,9 +76,9 @@ bool LoadFile(const std::string& path) {
   // Reading needs no write access: a write-protected scene is still a scene.
   pf::FileHandle file = pf::FileOpen(path, pf::FileMode::ReadShared);
   if (file == 0) return false;
-  const bool read = ReadWhole(file, pf::FileLength(file));
+  const bool read = ReadAndIndex(file, pf::FileLength(file));
   pf::FileClose(file);
-  return read && IndexContent();
+  return read;
 }
 
 // Where the text after the CR at offset cr begins: past one LF, if any.

@@ -1,6 +1,7 @@
-// The one line reader of the program: a whole file in memory with the
-// position of every carriage return, so that any line is fetched directly by
-// number. Lines end at CR; one LF right after a CR belongs to the line end.
+// The line reader for files read at random or shown whole (the renderer's
+// log): a whole file in memory with the position of every carriage return,
+// so that any line is fetched directly by number. Scenes are read front to
+// back through line_stream.h instead. Lines end at CR; one LF right after a CR belongs to the line end.
 // Text after the last CR is not a line (a file with LF-only line ends has no
 // lines); it is kept as the file's tail.
 //

@@ -43,23 +43,21 @@ bool BeginPassOutput(PassOutput& out, const std::string& target) {
   return out.file != 0;
 }
 
-PassResult AbandonScenePass(PassOutput& out, const std::string& target) {
-  LineReaderClose();
+PassResult AbandonScenePass(PassOutput& out, const std::string& target, PassResult result) {
   pf::FileClose(out.file);
   pf::DeletePath(TemporaryPathFor(target));
-  return PassResult::kNothingPlaced;
+  return result;
 }
 
-PassResult FinishScenePass(PassOutput& out, const std::string& target) {
-  // The run and the tail lie in the line reader's memory: both are written
+PassResult FinishScenePass(PassOutput& out, const std::string& target, std::string_view tail) {
+  // The run and the tail lie in the stream's buffer: both are written
   // before it is released.
   if (!out.failed) {
     // Text after the last line end is no line, but it is part of the scene.
-    CopyFromReader(out, LineReaderTail());
+    CopyFromReader(out, tail);
     EndCopiedRun(out);
     FlushPassOutput(out);
   }
-  LineReaderClose();
   bool closed = pf::FileClose(out.file);
   std::string temporary = TemporaryPathFor(target);
   if (out.failed || !closed) {

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "platform/platform.h"
-#include "scene/line_reader.h"
+#include "scene/line_stream.h"
 
 enum class PassResult {
   kDone,
@@ -71,44 +71,40 @@ std::string TemporaryPathFor(const std::string& target);
 
 // Parts of RunScenePass that need no knowledge of the rule.
 bool BeginPassOutput(PassOutput& out, const std::string& target);
-PassResult FinishScenePass(PassOutput& out, const std::string& target);
-
+PassResult FinishScenePass(PassOutput& out, const std::string& target, std::string_view tail);
 // Drops what a pass wrote: the temporary file goes, the target stays.
-PassResult AbandonScenePass(PassOutput& out, const std::string& target);
+PassResult AbandonScenePass(PassOutput& out, const std::string& target, PassResult result);
 
 inline bool KeepEveryPass() { return true; }
 
-// Loads scenePath and calls rule(line, out) for each of its lines in order;
-// then replaces target by what was written, unless keep() says the pass
-// placed nothing it was for.
+// Reads scenePath once, front to back, and calls rule(line, out) for each
+// of its lines in order; then replaces target by what was written, unless
+// keep() says the pass placed nothing it was for. A scene that cannot be
+// read to its end is left as it was (kNoLines, as for one without lines).
 template <typename Rule, typename Keep = bool (*)()>
 PassResult RunScenePass(const std::string& scenePath, const std::string& target, Rule&& rule,
                         Keep keep = KeepEveryPass) {
-  int count = LineReaderOpen(scenePath);
+  LineStream lines;
   // A scene without a single line is refused before anything is created.
-  if (count < 1) {
-    LineReaderClose();
-    return PassResult::kNoLines;
-  }
+  if (!lines.Open(scenePath)) return PassResult::kNoLines;
   PassOutput out;
-  if (!BeginPassOutput(out, target)) {
-    LineReaderClose();
-    return PassResult::kCreateFailed;
-  }
-  // A full disk ends the pass at once.
-  for (int n = 1; n <= count && !out.failed; ++n) {
-    std::string_view withEnd = LineReaderLineWithEnd(n);
+  if (!BeginPassOutput(out, target)) return PassResult::kCreateFailed;
+  std::string_view withEnd;
+  // The copied run lies in the stream's buffer: it goes out before the
+  // buffer is filled again. A full disk ends the pass at once.
+  while (!out.failed && lines.Next(withEnd, [&out] { EndCopiedRun(out); })) {
     // Without the line end: its CR, and the LF after it if there is one.
     std::size_t end = withEnd.back() == '\n' ? 2 : 1;
     out.lineWithEnd = withEnd;
     out.line = withEnd.substr(0, withEnd.size() - end);
     rule(out.line, out);
   }
+  if (lines.Failed()) return AbandonScenePass(out, target, PassResult::kNoLines);
   // A rule that holds lines back until it has seen the next one writes
   // them after the last line.
   if constexpr (requires { rule.Finish(out); }) {
     if (!out.failed) rule.Finish(out);
   }
-  if (!out.failed && !keep()) return AbandonScenePass(out, target);
-  return FinishScenePass(out, target);
+  if (!out.failed && !keep()) return AbandonScenePass(out, target, PassResult::kNothingPlaced);
+  return FinishScenePass(out, target, lines.Tail());
 }

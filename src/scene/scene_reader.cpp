@@ -7,7 +7,7 @@
 #include "core/program_state.h"
 #include "core/text.h"
 #include "platform/platform.h"
-#include "scene/line_reader.h"
+#include "scene/line_stream.h"
 #include "scene/render_tables.h"
 
 namespace {
@@ -180,12 +180,20 @@ void TakeLine(KeyScan& scan, std::string_view line) {
   }
 }
 
+// A line without its line end: its CR, and the LF after it if there is one.
+std::string_view WithoutLineEnd(std::string_view withEnd) {
+  return withEnd.substr(0, withEnd.size() - (withEnd.back() == '\n' ? 2 : 1));
+}
+
 }  // namespace
 
 bool CheckSceneFile(const std::string& path) {
   // A file that cannot be read has no lines: its first line counts as empty.
-  bool accepted = LineReaderOpen(path) >= 1 && LineReaderLine(1) == "LWSC";
-  LineReaderClose();
+  // Only the first line is read, however large the scene.
+  LineStream lines;
+  std::string_view first;
+  bool accepted = lines.Open(path) && lines.Next(first) && WithoutLineEnd(first) == "LWSC";
+  lines.Close();
   if (!accepted) {
     pf::ShowMessage("Error!",
                     "'" + path + "'\nis corrupted, or not a valid Lightwave Scene file!\n\nNo file loaded!",
@@ -215,17 +223,16 @@ void CheckOutputDrive(int row) {
 
 bool ReadSceneEntry(int row) {
   if (!ValidRow(row)) return false;
-  int count = LineReaderOpen(g.queue.scenePaths[row]);
-  // Without a single line nothing is scanned: the entry keeps what it held
-  // and no drive is checked.
-  if (count < 1) {
-    LineReaderClose();
-    return false;
-  }
+  // Without a single line nothing is scanned, and a scene that cannot be
+  // read to its end (a share gone in the middle) is not taken either: the
+  // entry keeps what it held and no drive is checked.
+  LineStream lines;
+  if (!lines.Open(g.queue.scenePaths[row])) return false;
   KeyScan scan;
   StartKeyScan(scan, g.queue.fields[row]);
-  for (int n = 1; n <= count; ++n) TakeLine(scan, LineReaderLine(n));
-  LineReaderClose();
+  for (std::string_view withEnd; lines.Next(withEnd);) TakeLine(scan, WithoutLineEnd(withEnd));
+  if (lines.Failed()) return false;
+  lines.Close();
   SceneEntry& entry = g.queue.fields[row];
   entry = std::move(scan.entry);
   CheckOutputDrive(row);

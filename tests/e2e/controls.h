@@ -36,6 +36,7 @@ constexpr int kViewOutputDirButton = 28;
 constexpr int kAboutButton = 29;
 constexpr int kSettingsButton = 30;
 constexpr int kFirstFrameButton = 32;
+constexpr int kLastFrameButton = 33;
 constexpr int kOutputListingView = 35;
 constexpr int kQueueCountText = 37;
 constexpr int kRefreshLogButton = 97;

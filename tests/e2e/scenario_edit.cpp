@@ -1,9 +1,11 @@
 // Scenario "edit": a scene added through the file requester is edited from
-// the main window in the real windows: its first frame through the input
-// requester, its output file name and format in the "Output Filename"
+// the main window in the real windows: its first and last frame through the
+// input requester, its output file name and format in the "Output Filename"
 // window, and its frame scale, antialiasing and render mode by a preset in
 // the scene settings window. After each edit the scene file on disk holds
-// exactly the expected bytes, every line ending CR LF.
+// exactly the expected bytes, every line ending CR LF. Then a second scene
+// with 1,000 frames renders on while its output listing is open and
+// scrolled: the first line shown stays where the user scrolled it.
 #include <vector>
 
 #include "controls.h"
@@ -161,26 +163,47 @@ bool AddAndSelect(const Program& program, HWND main, const EditSetup& e) {
   return true;
 }
 
-// "First Frame:" asks through the input requester; 5 typed and Enter.
-void EditFirstFrame(const Program& program, HWND main, const EditSetup& e, std::vector<std::string>& lines) {
-  const std::string step = "first frame";
-  HWND button = GetDlgItem(main, kFirstFrameButton);
-  if (!Check(WaitFor([&] { return IsWindowEnabled(button) != 0; }, 5000), "'First Frame:' is usable")) return;
+// A frame field edited through the input requester: `typed` and Enter;
+// the scene's line `from` becomes `to` and the field reads `shown`.
+struct FrameEdit {
+  int button, field;
+  const char* title;   // the requester's, and the step's name
+  const char* offered;
+  const char* typed;
+  const char* from;
+  const char* to;
+  const char* shown;
+};
+
+void EditFrameField(const Program& program, HWND main, const EditSetup& e, std::vector<std::string>& lines,
+                    const FrameEdit& edit) {
+  const std::string step = edit.title;
+  HWND button = GetDlgItem(main, edit.button);
+  if (!Check(WaitFor([&] { return IsWindowEnabled(button) != 0; }, 5000), step + ": its button is usable")) return;
   Click(button);
-  HWND requester = WaitForWindow(program, "First frame", "TallowbridgeInput", step);
-  if (!Check(requester != nullptr, "'First Frame:' opens the input requester 'First frame'")) return;
+  HWND requester = WaitForWindow(program, edit.title, "TallowbridgeInput", step);
+  if (!Check(requester != nullptr, step + ": the input requester opens")) return;
   HWND field = GetDlgItem(requester, kRequesterField);
-  Check(Text(field) == "1", "the requester offers the present first frame", Text(field));
+  Check(Text(field) == edit.offered, step + ": the requester offers the present value", Text(field));
   Check(!IsWindowEnabled(main), "the main window takes no input while the requester is open");
-  bool typed = TypeInto(field, "5");
-  Check(typed, "5 typed into the requester's field", Text(field));
+  bool typed = TypeInto(field, edit.typed);
+  Check(typed, step + ": " + edit.typed + " typed into the requester's field", Text(field));
   PostMessageW(field, WM_KEYDOWN, VK_RETURN, 1);
   Check(WaitGone(program, requester, step), "Enter closes the requester");
   Check(WaitFor([&] { return IsWindowEnabled(main) != 0; }, 5000), "the main window takes input again");
-  Replace(lines, "FirstFrame 1", "FirstFrame 5");
+  Replace(lines, edit.from, edit.to);
   CheckSceneBytes(program, e, lines, step);
-  std::string shown = WaitForText(GetDlgItem(main, kFirstFrameField), "5");
-  Check(shown == "5", "the first frame field reads 5", shown);
+  std::string shown = WaitForText(GetDlgItem(main, edit.field), edit.shown);
+  Check(shown == edit.shown, step + ": the field reads " + edit.shown, shown);
+}
+
+// "First Frame:" 5, then "Last Frame:" 3: with no frame rendered a last
+// frame below the first is raised to the first.
+void EditFrames(const Program& program, HWND main, const EditSetup& e, std::vector<std::string>& lines) {
+  EditFrameField(program, main, e, lines,
+                 {kFirstFrameButton, kFirstFrameField, "First frame", "1", "5", "FirstFrame 1", "FirstFrame 5", "5"});
+  EditFrameField(program, main, e, lines,
+                 {kLastFrameButton, kLastFrameField, "Last frame", "30", "3", "LastFrame 30", "LastFrame 5", "5"});
 }
 
 // "Output Filename:" opens its window: a new name typed, ".tga" chosen, OK.
@@ -260,9 +283,57 @@ void EditSceneSettings(const Setup& setup, const Program& program, HWND main, co
   Remove(lines, "EnhancedAA 1");
   Replace(lines, "RenderMode 2", "RenderMode 0");
   CheckSceneBytes(program, e, lines, step);
-  Check(Text(GetDlgItem(main, kFirstFrameField)) == "5" &&
+  Check(Text(GetDlgItem(main, kFirstFrameField)) == "5" && Text(GetDlgItem(main, kLastFrameField)) == "5" &&
             Text(GetDlgItem(main, kOutputFilenameField)) == "frame_.tga",
-        "the main window still shows first frame 5 and frame_.tga");
+        "the main window still shows frames 5 to 5 and frame_.tga");
+}
+
+// The listing's first line shown, and how many lines it has.
+int FirstVisibleLine(HWND view) { return static_cast<int>(SendMessageW(view, EM_GETFIRSTVISIBLELINE, 0, 0)); }
+int LineCount(HWND view) { return static_cast<int>(SendMessageW(view, EM_GETLINECOUNT, 0, 0)); }
+
+// A scene of frames 1 to 1,040 with 1,000 already there renders on at 300 ms
+// a frame while its listing is open and scrolled to line 400: through the
+// refreshes every 3 s, the listing grows and the view stays put.
+void ListingKeepsItsPlace(const Setup& setup, const Program& program, HWND main) {
+  const std::string step = "open listing";
+  const std::string folder = Join(setup.work, "Listing");
+  const std::string scene = Join(setup.work, "Scenes\\listing.lws");
+  bool made = MakeFolders(folder) &&
+              WriteText(scene, StandInScene(1, 1040, 1, folder + "\\f") + "StandinBehaviour frameMs 300\r\n");
+  for (int n = 1; made && n <= 1000; ++n) made = WriteText(folder + "\\f" + std::to_string(10000 + n).substr(1) + ".tga", "x");
+  if (!Check(made, step + ": a scene and 1,000 of its frames written")) return;
+  if (!AddScene(program, main, scene, 2)) return;
+  Click(GetDlgItem(main, kViewOutputDirButton));
+  // Start renders what is not done: the first scene's one frame, then this one.
+  Click(GetDlgItem(main, kStartQueueButton));
+  const bool rendering = WaitFor([&] { return Text(GetDlgItem(main, kStatusText)) == "Rendering: listing.lws"; }, 30000);
+  if (!Check(rendering, step + ": the listing scene renders", Text(GetDlgItem(main, kStatusText)))) return;
+  PostMessageA(main, WM_APP + 1, 0, WM_LBUTTONUP);   // back from the tray
+  WaitFor([&] { return IsWindowVisible(main) != 0; }, 5000);
+  HWND view = GetDlgItem(main, kOutputListingView);
+  const bool listed = WaitFor([&] { return LineCount(view) >= 1004; }, 10000);
+  if (!Check(listed, step + ": the view lists the 1,000 frames", std::to_string(LineCount(view)))) return;
+  SendMessageW(view, EM_LINESCROLL, 0, 400);
+  const int scrolled = FirstVisibleLine(view);
+  Check(scrolled == 400, step + ": the view scrolled to line 400", std::to_string(scrolled));
+  // Two refreshes' worth of new frames; the view must not move meanwhile.
+  const int before = LineCount(view);
+  int lines = before, moved = -1;
+  const bool grew = WaitFor(
+      [&] {
+        const int first = FirstVisibleLine(view);
+        if (first != scrolled && moved < 0) moved = first;
+        return (lines = LineCount(view)) >= before + 10;
+      },
+      20000);
+  Check(grew, step + ": new frame names were appended while it rendered", std::to_string(lines) + " lines");
+  Check(moved < 0 && FirstVisibleLine(view) == scrolled, step + ": the first line shown stayed where it was scrolled",
+        "moved to " + std::to_string(moved < 0 ? FirstVisibleLine(view) : moved));
+  OfferScreenshot(setup, "edit-listing");
+  Click(GetDlgItem(main, kStartQueueButton));   // Stop
+  const bool stopped = WaitFor([&] { return Text(GetDlgItem(main, kStatusText)) == "LWSN was terminated!"; }, 10000);
+  Check(stopped, step + ": Stop ends the render", Text(GetDlgItem(main, kStatusText)));
 }
 
 }  // namespace
@@ -278,9 +349,10 @@ int ScenarioEdit(const Setup& setup) {
     return 1;
   }
   std::vector<std::string> lines = InitialLines(e.outputDir);
-  EditFirstFrame(program, main, e, lines);
+  EditFrames(program, main, e, lines);
   EditOutputFilename(setup, program, main, e, lines);
   EditSceneSettings(setup, program, main, e, lines);
+  ListingKeepsItsPlace(setup, program, main);
   Check(QuitWithYes(program, main) && program.exitCode() == 0, "the program quits with exit code 0");
   program.kill();
   return Failures() == 0 ? 0 : 1;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "scene/line_reader.h"
+#include "scene/line_stream.h"
 #include "scene/scene_test_util.h"
 
 namespace {
@@ -179,6 +180,55 @@ TEST_F(LineReaderTest, OpeningAnotherFileReleasesTheFirst) {
   ASSERT_EQ(LineReaderOpen("C:\\r\\other.txt"), 1);
   EXPECT_EQ(LineReaderLine(1), "other");
   EXPECT_EQ(LineReaderCount(), 1);
+}
+
+// The stream reads through a buffer of its own: whatever falls on its
+// piece boundaries (a CR LF split between two reads, a line longer than the
+// buffer), it gives the lines, line ends and tail the whole-file reader
+// gives, and a read failing midway is a failure, never a short scene.
+TEST_F(LineReaderTest, TheStreamGivesTheLinesOfTheWholeFileReader) {
+  const std::size_t piece = 256 * 1024;
+  auto filler = [](std::size_t n) { return std::string(n, 'x'); };
+  const std::vector<std::pair<const char*, std::string>> rows = {
+      {"short CR LF lines and a tail", "LWSC\r\nFirstFrame 1\r\n\r\ntail"},
+      {"CR only, empty lines", "a\r\rb\r"},
+      {"LF only: no lines", "a\nb\n"},
+      {"a CR LF split between two reads", filler(piece - 1) + "\r\nnext\r\n"},
+      {"a CR as the last byte of a read", filler(piece - 1) + "\rnext\r"},
+      {"a line longer than the buffer", "LWSC\r\n" + filler(3 * piece + 17) + "\r\nend\r\ntail"},
+      {"many lines across several reads", [] {
+         std::string text;
+         for (int i = 0; i < 100000; ++i) text += "Line " + std::to_string(i) + (i % 3 ? "\r\n" : "\r");
+         return text;
+       }()},
+  };
+  for (const auto& [what, content] : rows) {
+    SCOPED_TRACE(what);
+    WriteWinFile("C:\\r\\s.lws", content);
+    std::vector<std::string> expected;
+    const int count = LineReaderOpen("C:\\r\\s.lws");
+    for (int n = 1; n <= count; ++n) expected.emplace_back(LineReaderLineWithEnd(n));
+    const std::string expectedTail(count ? LineReaderTail() : std::string_view());
+    LineReaderClose();
+
+    LineStream stream;
+    ASSERT_EQ(stream.Open("C:\\r\\s.lws"), count > 0);
+    if (count == 0) continue;
+    std::vector<std::string> lines;
+    for (std::string_view line; stream.Next(line);) lines.emplace_back(line);
+    EXPECT_FALSE(stream.Failed());
+    EXPECT_TRUE(lines == expected) << lines.size() << " lines, " << expected.size() << " expected";
+    EXPECT_EQ(std::string(stream.Tail()), expectedTail);
+  }
+  // A share gone after the first read.
+  WriteWinFile("C:\\r\\s.lws", "LWSC\r\n" + filler(2 * piece) + "\r\n");
+  LineStream stream;
+  ASSERT_TRUE(stream.Open("C:\\r\\s.lws"));
+  headless::FailFileOperation(1);
+  std::string_view line;
+  EXPECT_TRUE(stream.Next(line));
+  EXPECT_FALSE(stream.Next(line));
+  EXPECT_TRUE(stream.Failed());
 }
 
 }  // namespace

@@ -50,6 +50,15 @@ const char* ModeName(pf::FileMode mode) {
   return "?";
 }
 
+// As on Windows, where no file is opened with delete sharing: a file held
+// open cannot be replaced, renamed or deleted.
+bool IsOpen(const std::string& path) {
+  const std::string wanted = Normalised(path);
+  for (const auto& [handle, file] : Files())
+    if (Normalised(file.windowsPath) == wanted) return true;
+  return false;
+}
+
 bool IsLocked(const std::string& path) { return S().locked.count(Normalised(path)) > 0; }
 bool IsReadOnly(const std::string& path) { return S().readOnly.count(Normalised(path)) > 0; }
 
@@ -161,7 +170,7 @@ std::int64_t QueryFileSize(const std::string& path) {
 bool DeletePath(const std::string& path) {
   if (Counting() && Fails("delete " + path)) return false;
   std::string host = Host(path);
-  if (host.empty() || IsLocked(path) || IsReadOnly(path)) return false;
+  if (host.empty() || IsLocked(path) || IsReadOnly(path) || IsOpen(path)) return false;
   Record("delete " + path);
   return ::unlink(host.c_str()) == 0;
 }
@@ -170,7 +179,7 @@ bool MovePathOver(const std::string& source, const std::string& target) {
   if (Counting() && Fails("replace " + target)) return false;
   std::string from = Host(source), to = Host(target);
   if (from.empty() || to.empty() || S().failReplace) return false;
-  if (IsLocked(source) || IsLocked(target) || IsReadOnly(target)) return false;
+  if (IsLocked(source) || IsLocked(target) || IsReadOnly(target) || IsOpen(source) || IsOpen(target)) return false;
   Record("replace " + target + " <- " + source);
   if (std::rename(from.c_str(), to.c_str()) != 0) return false;
   if (S().replaced) S().replaced(target);
