@@ -35,6 +35,20 @@ enum SceneField {
 
 using SceneEntry = std::array<std::string, kSceneFieldCount>;
 
+// The [Overnight] group: how an unattended queue meets a failing scene, a
+// hung renderer and a cut-off frame, and what happens when it is done.
+enum class WhenSceneFails { kStop, kNext };
+enum class WhenQueueDone { kNothing, kSleep, kHibernate, kShutdown };
+struct OvernightSettings {
+  WhenSceneFails whenSceneFails = WhenSceneFails::kStop;
+  int retries = 0;               // 0 to 3 more tries of a failed scene
+  int frameTimeoutMinutes = 0;   // 0 (none) to 1440
+  bool checkLastFrame = true;
+  WhenQueueDone whenQueueDone = WhenQueueDone::kNothing;
+  std::string startAt;           // "HH:MM" (24 h), or empty: at once
+  bool operator==(const OvernightSettings&) const = default;
+};
+
 struct Settings {
   std::string rendererPath;
   std::string contentDirectory;
@@ -48,6 +62,7 @@ struct Settings {
   std::string lastSavedProject;
   std::string lastSceneDirectory;
   int projectAutoLoaded = 0;   // start-up is past the one reading that may reload the last project
+  OvernightSettings overnight;
 };
 
 // The queue: row i of every list belongs to line i of the queue list.

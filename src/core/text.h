@@ -21,3 +21,5 @@ std::string ToLowerAscii(std::string_view text);
 std::string ToUpperAscii(std::string_view text);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 bool StartsWith(std::string_view text, std::string_view prefix);
+// Without the blanks and tabs at either end.
+std::string Trim(std::string_view text);

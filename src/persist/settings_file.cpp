@@ -2,6 +2,7 @@
 
 #include "core/program_state.h"
 #include "core/text.h"
+#include "persist/overnight_settings.h"
 #include "persist/preference_file.h"
 #include "persist/project_file.h"
 #include "platform/platform.h"
@@ -52,6 +53,9 @@ void WriteSettingsLines() {
   if (!g.currentProjectPath.empty()) s.lastSavedProject = g.currentProjectPath;
   PreferenceFile::WriteString(kLastProjectKey, s.lastSavedProject);
   PreferenceFile::WriteString(kLastSceneDirKey, s.lastSceneDirectory);
+  // Additions follow the described groups, each only when it is not at
+  // its defaults.
+  WriteOvernightGroup(s.overnight);
 }
 
 }  // namespace
@@ -76,6 +80,7 @@ void LoadSettings() {
   s.detectMouseInactivity = ReadSwitch(kMouseKey, "NO");
   s.lastSavedProject = PreferenceFile::ReadString(kLastProjectKey, s.lastSavedProject);
   s.lastSceneDirectory = PreferenceFile::ReadString(kLastSceneDirKey, s.lastSceneDirectory);
+  s.overnight = ReadOvernightGroup();
   PreferenceFile::Close();
 
   // The last project is reloaded only by the first reading, at start-up: a

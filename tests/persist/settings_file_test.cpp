@@ -234,3 +234,67 @@ TEST_F(SettingsFileTest, DirectoryInThePlaceOfTheFileIsLeftAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+// The [Overnight] group: read with its clamps and defaults, written whole
+// and only while a value differs from its default.
+TEST_F(SettingsFileTest, TheOvernightGroupIsReadLenientlyAndWrittenOnlyWhenChanged) {
+  struct Row {
+    const char* what;
+    const char* group;   // appended to the defaults' file
+    OvernightSettings expected;
+  };
+  auto with = [](auto change) {
+    OvernightSettings o;
+    change(o);
+    return o;
+  };
+  const Row rows[] = {
+      {"no group", "", {}},
+      {"the group without keys", "[Overnight]\r\n", {}},
+      {"every value set",
+       "[Overnight]\r\nWhen a scene fails = next\r\nRetries = 2\r\nFrame timeout = 30\r\nCheck last frame = NO\r\n"
+       "When the queue is done = Shutdown \r\nStart at = 7:05\r\n",
+       with([](OvernightSettings& o) {
+         o.whenSceneFails = WhenSceneFails::kNext;
+         o.retries = 2;
+         o.frameTimeoutMinutes = 30;
+         o.checkLastFrame = false;
+         o.whenQueueDone = WhenQueueDone::kShutdown;
+         o.startAt = "07:05";
+       })},
+      {"out of range and not numbers",
+       "[Overnight]\r\nRetries = 99\r\nFrame timeout = 5000\r\nWhen a scene fails = SKIP\r\nStart at = 25:99\r\n",
+       with([](OvernightSettings& o) {
+         o.retries = 3;
+         o.frameTimeoutMinutes = 1440;
+       })},
+      {"below range, words unknown", "[Overnight]\r\nRetries = -1\r\nFrame timeout = abc\r\nWhen the queue is done = REBOOT\r\nStart at = 22\r\n", {}},
+      {"the group twice: the first counts",
+       "[Overnight]\r\nRetries = 1\r\n[Overnight]\r\nRetries = 3\r\nStart at = 22:00\r\n",
+       with([](OvernightSettings& o) { o.retries = 1; })},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    WriteWinFile(kIni, kDefaultsAt233x177 + row.group);
+    g.settings.overnight.retries = 2;   // whatever was read before
+    LoadSettings();
+    EXPECT_TRUE(g.settings.overnight == row.expected);
+    SaveSettings();
+    if (row.expected == OvernightSettings{}) {
+      EXPECT_EQ(ReadWinFile(kIni), kDefaultsAt233x177);
+      continue;
+    }
+    LoadSettings();
+    EXPECT_TRUE(g.settings.overnight == row.expected) << "read back";
+  }
+  g.settings.overnight = {};
+  g.settings.overnight.whenSceneFails = WhenSceneFails::kNext;
+  SaveSettings();
+  EXPECT_EQ(ReadWinFile(kIni), kDefaultsAt233x177 +
+                                   "[Overnight]\r\nWhen a scene fails = NEXT\r\nRetries = 0\r\nFrame timeout = 0\r\n"
+                                   "Check last frame = YES\r\nWhen the queue is done = NOTHING\r\nStart at = \r\n");
+}
+
+}  // namespace
