@@ -7,6 +7,7 @@
 #include "core/startup.h"
 #include "persist/project_file.h"
 #include "render/output_tools.h"
+#include "render/overnight_run.h"
 #include "render/progress.h"
 #include "render/render_job.h"
 #include "render/run_watch.h"
@@ -56,7 +57,8 @@ void DispatchControl(const pf::Event& event) {
     case kParentDirViewCheck: SetDisplayMode(event.control); break;
     case kHighPriorityCheck: ApplyRendererPriority(); break;
     case kStartQueueButton:
-      if (g.rendering) StopQueue();
+      if (WaitingForStartTime()) CancelWaitForStartTime();
+      else if (g.rendering) StopQueue();
       else StartQueue();
       break;
     case kRefreshLogButton:
@@ -82,6 +84,7 @@ void DispatchControl(const pf::Event& event) {
 
 void HandleMainEvent(const pf::Event& event) {
   if (event.code == pf::kEventTimer && event.timer == kRenderTimer && g.rendering) SupervisionTick();
+  if (event.code == pf::kEventTimer && event.timer == kRenderTimer && WaitingForStartTime()) WaitForStartTimeTick();
   if (event.code == pf::kEventClose) {
     QuitProgram();
     return;

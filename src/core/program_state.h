@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -80,6 +81,10 @@ struct QueueState {
   // The output filename field's suffix as last shown: a format value the
   // details cannot name shows the suffix of the scene shown before.
   std::string filenameSuffix;
+  // Scenes left behind as failed by a run that went on without them, by
+  // path (a path is queued once), with why: "exit code 3", "hung", ...
+  // Start tries them again.
+  std::vector<std::pair<std::string, std::string>> failedScenes;
 };
 
 // The render job that runs now, as the history, the notifications and the
@@ -105,6 +110,9 @@ struct WatchedRun {
   bool windowHiddenAtLastEnd = false;   // as the last job ended, before the window came back
   bool queueFinished = false;           // every scene of the run is done
   bool historyFailureShown = false;
+  int triedRow = -1;                    // the row the last job rendered ...
+  int tries = 0;                        // ... and how often this run started it
+  bool offerQueueDone = false;          // the run went through the queue: what the user chose follows
   // Frames each row still lacked when the run started.
   std::vector<std::int64_t> framesLeft;
 };
@@ -156,6 +164,10 @@ struct ProgramState {
   std::vector<std::string> waitingFiles;
   // History lines not written yet, to go out with the next one.
   std::string historyBacklog;
+  // "HH:MM" while Start waits for that time of day, and the local time of
+  // day (seconds) at the last look, to see the clock pass it.
+  std::string waitingUntil;
+  int waitSecondsSeen = -1;
 };
 
 extern ProgramState g;

@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "render/build_detection.h"
 #include "render/output_tools.h"
+#include "render/overnight_run.h"
 #include "render/render_job.h"
 #include "render/run_watch.h"
 #include "ui/main_window.h"
@@ -53,7 +54,8 @@ void ResumeReloadedProject() {
     g.queue.currentScene = pf::ControlState(kQueueList);
     RefreshOutputListing();
     g.queue.detailsReenable = g.queue.queueChanged = 0;
-    LaunchRenderJob();
+    // A queue told to start at a time of day waits for it here too.
+    if (!BeginWaitForStartTime()) LaunchRenderJob();
     g.queue.detailsReenable = g.queue.queueChanged = 0;
   }
   g.projectLoadFailed = 0;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/text.h"
+#include "render/overnight_run.h"
 #include "platform/platform.h"
 #include "ui/main_window.h"
 
@@ -20,8 +21,13 @@ void ShowCounts(SceneEntry* entry, std::int64_t found, std::int64_t expected) {
   pf::SetControlText(kFramesRenderedText,
                      found >= 1 ? std::to_string(found) + " of " + std::to_string(expected) : "none");
   std::string percentText = "(";   // appended: GCC 12 warns of an overlap in "(" + temporary
-  percentText += std::to_string(percent);
-  percentText += "% done)";
+  // A scene the run left behind says so in place of its percentage.
+  if (entry && SceneFailed(g.queue.currentScene)) percentText += "failed";
+  else {
+    percentText += std::to_string(percent);
+    percentText += "% done";
+  }
+  percentText += ")";
   pf::SetControlText(kPercentDoneText, percentText);
   if (entry) (*entry)[kFieldPercentDone] = std::to_string(percent);
 }
@@ -33,6 +39,8 @@ void ShowStartCaption(std::int64_t found, bool running, bool complete) {
   if (!running) caption = "Start Queue!";
   if (found >= 1 && !running && g.rendererExitCode == 0) caption = "Cont. Queue!";
   if (complete && !running && g.rendererExitCode == 0) caption = "Scene Done!";
+  // A start waiting for its time is stopped with the same button.
+  if (WaitingForStartTime()) caption = "Stop Queue!";
   if (caption) pf::SetControlText(kStartQueueButton, caption);
 }
 

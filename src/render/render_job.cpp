@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "render/build_detection.h"
 #include "render/output_tools.h"
+#include "render/overnight_run.h"
 #include "render/progress.h"
 #include "render/run_watch.h"
 #include "render/supervision.h"
@@ -81,13 +82,75 @@ bool RowDone(int row) {
   return true;
 }
 
-// Skips the rows that are done; the row reached is the one launched.
+// Skips the rows that are done, and those a run left behind as failed;
+// the row reached is the one launched.
 int SkipDoneRows() {
-  while (RowDone(g.queue.renderCursor)) {
+  while (RowDone(g.queue.renderCursor) || SceneFailed(g.queue.renderCursor)) {
     ++g.queue.renderCursor;
     pf::SetControlState(kQueueList, g.queue.renderCursor);
   }
   return g.queue.renderCursor;
+}
+
+// A scene that cannot be launched. Nobody may be there at night: with NEXT
+// it is left behind as failed, without a box, and the launch goes on with
+// the next row (true). Otherwise the run ends here: recorded, and the
+// system may sleep while the box waits for someone to click it.
+bool PassOver(int row, long long firstFrame, const std::string& reason, const std::string& message) {
+  WatchJobNotStarted(row, firstFrame);
+  if (PassOverUnlaunchableScene(row, reason)) {
+    ++g.queue.renderCursor;
+    return true;
+  }
+  g.queue.renderCursor = 0;
+  pf::ShowMessage("Error!", message, pf::kBoxError);
+  return false;
+}
+
+// Only a queue told to go on looks for the scene file itself: otherwise the
+// renderer reports a missing scene as it always did.
+bool SceneFileGone(int row) {
+  return g.settings.overnight.whenSceneFails == WhenSceneFails::kNext && pf::QueryFileSize(g.queue.scenePaths[row]) < 0;
+}
+
+// One launch attempt at the render cursor: true when it is settled (started,
+// the queue done, or the run ended); false to go on with the next row.
+bool LaunchRow() {
+  const int row = SkipDoneRows();
+  SelectRow(row);
+  if (row >= g.queue.count || !ValidRow(row)) {
+    // The whole queue is done: nothing starts, the timer keeps ticking.
+    RestartRenderTimer();
+    g.queue.currentScene = g.rendererExitCode = g.queue.renderCursor = 0;
+    if (g.run.active && !g.queue.failedScenes.empty()) pf::SetControlText(kStatusText, QueueFinishedStatus());
+    WatchQueueFinished();
+    return true;
+  }
+  const long long sceneFirst = ReadNumber(g.queue.fields[row][kFieldFirstFrame]);
+  if (const char* problem = OutputPathProblem(g.queue.fields[row])) return !PassOver(row, sceneFirst, problem, problem);
+  if (SceneFileGone(row)) return !PassOver(row, sceneFirst, "scene file not found", "");
+  // The details show the scene that renders, not the one shown before.
+  ShowSceneDetails(row);
+  RefreshOutputListing();
+  RestartRenderTimer();
+  const SceneEntry& entry = g.queue.fields[row];
+  const std::int64_t firstFrame = FirstFrameToRender(entry);
+  PrepareOutput(entry);
+  const int flags = pf::ControlState(kConsoleViewCheck) == 1 ? 0 : pf::kRunHidden;
+  g.rendererProcess = pf::StartProgram(g.settings.rendererPath, RendererParameters(row, firstFrame),
+                                       DirectoryPart(g.settings.rendererPath), flags);
+  if (g.rendererProcess == 0) {
+    // Reported, and the window stays as it was before the launch.
+    return !PassOver(row, firstFrame, "the renderer did not start",
+                     "Could not start the renderer:\n" + g.settings.rendererPath);
+  }
+  ApplyRendererPriority();
+  pf::SetProcessPriority(g.rendererProcess, g.rendererPriority);
+  g.rendering = 1;
+  g.rendererExitCode = pf::kStillActive;
+  ShowRenderingState(row);
+  WatchJobStarted(row, firstFrame);
+  return true;
 }
 
 }  // namespace
@@ -130,46 +193,9 @@ void LaunchRenderJob() {
   g.queue.queueChanged = 1;
   ForgetRenderer();
   RecountQueue();
-  const int row = SkipDoneRows();
-  SelectRow(row);
-  if (row >= g.queue.count || !ValidRow(row)) {
-    // The whole queue is done: nothing starts, the timer keeps ticking.
-    RestartRenderTimer();
-    g.queue.currentScene = g.rendererExitCode = g.queue.renderCursor = 0;
-    WatchQueueFinished();
-    return;
+  for (;;) {
+    if (LaunchRow()) return;
   }
-  if (const char* problem = OutputPathProblem(g.queue.fields[row])) {
-    // The run ends here: recorded, and the system may sleep while the box
-    // waits for someone to click it.
-    g.queue.renderCursor = 0;
-    WatchJobNotStarted(row, ReadNumber(g.queue.fields[row][kFieldFirstFrame]));
-    pf::ShowMessage("Error!", problem, pf::kBoxError);
-    return;
-  }
-  // The details show the scene that renders, not the one shown before.
-  ShowSceneDetails(row);
-  RefreshOutputListing();
-  RestartRenderTimer();
-  const SceneEntry& entry = g.queue.fields[row];
-  const std::int64_t firstFrame = FirstFrameToRender(entry);
-  PrepareOutput(entry);
-  const int flags = pf::ControlState(kConsoleViewCheck) == 1 ? 0 : pf::kRunHidden;
-  g.rendererProcess = pf::StartProgram(g.settings.rendererPath, RendererParameters(row, firstFrame),
-                                       DirectoryPart(g.settings.rendererPath), flags);
-  if (g.rendererProcess == 0) {
-    // Reported, and the window stays as it was before the launch.
-    g.queue.renderCursor = 0;
-    WatchJobNotStarted(row, firstFrame);
-    pf::ShowMessage("Error!", "Could not start the renderer:\n" + g.settings.rendererPath, pf::kBoxError);
-    return;
-  }
-  ApplyRendererPriority();
-  pf::SetProcessPriority(g.rendererProcess, g.rendererPriority);
-  g.rendering = 1;
-  g.rendererExitCode = pf::kStillActive;
-  ShowRenderingState(row);
-  WatchJobStarted(row, firstFrame);
 }
 
 void ApplyRendererPriority() {
@@ -184,6 +210,13 @@ void ForgetRenderer() {
 }
 
 void StartQueue() {
+  // Start tries every scene a run left behind again.
+  ClearSceneFailures();
+  if (BeginWaitForStartTime()) return;
+  StartQueueNow();
+}
+
+void StartQueueNow() {
   SelectRow(0);
   g.queue.currentScene = pf::ControlState(kQueueList) >= 0 ? pf::ControlState(kQueueList) : 0;
   RefreshOutputListing();

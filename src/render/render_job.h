@@ -25,8 +25,11 @@ void ApplyRendererPriority();
 // Lets go of the renderer process: its handle is released and forgotten.
 void ForgetRenderer();
 
-// The start button while nothing renders, and while something does.
+// The start button while nothing renders (it may wait for the "Start at"
+// time first), and while something does.
 void StartQueue();
+// The queue starts now, from its first row.
+void StartQueueNow();
 void StopQueue();
 
 // Opens the selected scene in LightWave (lightwav.exe beside lwsn.exe).

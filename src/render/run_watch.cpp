@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "render/output_tools.h"
 #include "render/progress.h"
+#include "render/overnight_run.h"
 #include "render/time_estimate.h"
 #include "ui/main_window.h"
 #include "ui/tray_about.h"
@@ -33,10 +34,15 @@ void Notify(const std::string& text) { g.pendingNotices.push_back(text); }
 void EndWatchedRun() {
   WatchedRun& run = g.run;
   run.active = false;
+  // What the user chose for a queue that is done follows the run's end.
+  run.offerQueueDone = run.queueFinished;
   if (!run.queueFinished || !run.windowHiddenAtLastEnd) return;
-  Notify("Queue finished: " + Counted(run.scenesFinished, "scene", "scenes") + ", " +
-         Counted(run.framesRendered, "frame", "frames") + " in " +
-         DurationText(pf::SteadyMilliseconds() - run.startMs));
+  std::string text = "Queue finished: " + Counted(run.scenesFinished, "scene", "scenes") + ", " +
+                     Counted(run.framesRendered, "frame", "frames") + " in " +
+                     DurationText(pf::SteadyMilliseconds() - run.startMs);
+  const std::string failed = FailedScenesText();
+  if (!failed.empty()) text += "; failed: " + failed;
+  Notify(text);
 }
 
 // A run starts with the first job after nothing rendered: what every row
@@ -97,6 +103,9 @@ std::string DurationText(std::int64_t milliseconds) {
 
 void WatchJobStarted(int row, long long firstFrame) {
   BeginRunIfNew();
+  // The tries of a scene in this run: a failed one may be started again.
+  g.run.tries = row == g.run.triedRow ? g.run.tries + 1 : 1;
+  g.run.triedRow = row;
   BeginJob(row, firstFrame);
   g.job.active = true;
   UpdateTimeEstimate(g.job.framesSeen);
@@ -114,7 +123,7 @@ void WatchJobNotStarted(int row, long long firstFrame) {
   }
 }
 
-void WatchJobEnded(JobResult result, int exitCode) {
+void WatchJobEnded(JobResult result, int exitCode, bool runGoesOn) {
   if (!g.job.active) return;
   const std::int64_t framesAtEnd = FramesOf(g.job.row);
   WatchedRun& run = g.run;
@@ -122,7 +131,7 @@ void WatchJobEnded(JobResult result, int exitCode) {
   if (result == JobResult::kFinished) ++run.scenesFinished;
   run.windowHiddenAtLastEnd = !pf::IsWindowVisible(kMainWindow);
   WriteHistory(result, exitCode, framesAtEnd);
-  if (result != JobResult::kFinished) {
+  if (result != JobResult::kFinished && !runGoesOn) {
     if (run.windowHiddenAtLastEnd) Notify(EndText(result, exitCode));
     run.active = false;
   }

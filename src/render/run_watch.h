@@ -14,8 +14,10 @@ void WatchJobStarted(int row, long long firstFrame);
 // failed): recorded, and the system is let go before any message box.
 void WatchJobNotStarted(int row, long long firstFrame);
 // The running job ended; called before the program shows its end. A job
-// already ended (Stop, then the completion check) is not ended twice.
-void WatchJobEnded(JobResult result, int exitCode);
+// already ended (Stop, then the completion check) is not ended twice. With
+// runGoesOn a failed job does not end the run: the scene is tried again, or
+// the queue goes on without it.
+void WatchJobEnded(JobResult result, int exitCode, bool runGoesOn = false);
 // Every scene of the run is done.
 void WatchQueueFinished();
 // Each render tick while a job runs, with the frames found for it now.

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "render/idle_trigger.h"
 #include "render/output_tools.h"
+#include "render/overnight_run.h"
 #include "render/progress.h"
 #include "render/render_job.h"
 #include "render/run_watch.h"
@@ -68,6 +69,7 @@ void LaunchNextScene() {
   RecountQueue();
   if (g.queue.renderCursor >= g.queue.count) {
     WatchQueueFinished();
+    pf::SetControlText(kStatusText, QueueFinishedStatus());
     SelectRow(0);
     g.queue.currentScene = g.rendererExitCode = g.queue.renderCursor = 0;
     ShowIdleProgram();
@@ -87,7 +89,10 @@ void SupervisionTick() {
   g.rendererExitCode = pf::ProcessExitCode(g.rendererProcess);
   RefreshOutputListing();
   WatchJobProgress();
-  CheckRenderCompletion();
+  if (g.rendererExitCode == pf::kStillActive && !pf::ProcessEnded(g.rendererProcess) && FrameTimeoutReached())
+    EndHungRenderer();
+  else
+    CheckRenderCompletion();
   // A run that ended in this tick leaves the idle picture in place.
   if (g.rendering) BlinkTrayIcon();
   // An icon lost with the taskbar cannot bring the window back: show it.
@@ -95,17 +100,48 @@ void SupervisionTick() {
   IdleTick();
 }
 
+namespace {
+
+// The scene is tried again or passed over; when nothing renders after that
+// (the queue went through, or a launch ended the run) the display is idle.
+bool GoOnAfterFailure(const std::string& reason, int exitCode) {
+  if (!SettleSceneFailure(reason, exitCode)) return false;
+  if (g.rendering) return true;
+  SelectRow(0);
+  g.queue.currentScene = g.rendererExitCode = g.queue.renderCursor = 0;
+  RebuildQueueDisplay();
+  SelectRow(0);
+  ShowIdleProgram();
+  BringMainWindowToFront();
+  return true;
+}
+
+}  // namespace
+
+void EndHungRenderer() {
+  const std::string status = HungStatus();
+  pf::TerminateProgram(g.rendererProcess, 1);
+  if (GoOnAfterFailure("hung", -1)) return;
+  WatchJobEnded(JobResult::kFailed, -1);
+  EndRun(status);
+}
+
 void CheckRenderCompletion() {
   const int code = g.rendererExitCode;
   // A renderer may really end with 259, the code of one still running.
   const bool endedWith259 =
       code == pf::kStillActive && g.rendererProcess > 0 && pf::ProcessEnded(g.rendererProcess);
+  // The renderer's own end may be tried again or passed over; Stop's (the
+  // process already let go) never is.
+  const bool rendererEnded = g.rendererProcess > 0;
   if (code < 0) {
+    if (rendererEnded && GoOnAfterFailure("crashed, exit code " + std::to_string(code), code)) return;
     WatchJobEnded(JobResult::kFailed, code);
     EndRun("LWSN was terminated!");
     return;
   }
   if (code > 0 && (code != pf::kStillActive || endedWith259)) {
+    if (rendererEnded && GoOnAfterFailure("exit code " + std::to_string(code), code)) return;
     WatchJobEnded(JobResult::kFailed, code);
     EndRun("LWSN failed! (exit code " + std::to_string(code) + ")");
     return;

@@ -2,6 +2,7 @@
 
 #include "core/program_state.h"
 #include "platform/platform.h"
+#include "render/overnight_run.h"
 #include "ui/main_window.h"
 
 void CreateTrayIcon() {
@@ -34,7 +35,7 @@ void BuildQueueStatusMenu() {
   for (int i = 0; i < g.queue.count; ++i) {
     std::string path = i < static_cast<int>(g.queue.scenePaths.size()) ? g.queue.scenePaths[i] : std::string();
     std::string percent = i < static_cast<int>(g.queue.fields.size()) ? g.queue.fields[i][kFieldPercentDone] : "";
-    pf::AddMenuItem(kQueueStatusMenu, i + 2, path + "  -  (" + percent + "% done)");
+    pf::AddMenuItem(kQueueStatusMenu, i + 2, path + (SceneFailed(i) ? "  -  (failed)" : "  -  (" + percent + "% done)"));
   }
 }
 
