@@ -212,6 +212,9 @@ FileHandle FileOpen(const std::string& path, FileMode mode);
 std::int64_t FileRead(FileHandle file, void* buffer, std::int64_t bytes);
 std::int64_t FileWrite(FileHandle file, const void* buffer, std::int64_t bytes);
 std::int64_t FileLength(FileHandle file);
+// Moves the place the next read or write starts to offset bytes from the
+// file's start; false on failure.
+bool FileSeek(FileHandle file, std::int64_t offset);
 bool FileClose(FileHandle file);   // false when buffered data could not be written
 // Puts what was written on the disk itself (FlushFileBuffers); false on failure.
 bool FileFlush(FileHandle file);

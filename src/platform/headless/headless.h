@@ -166,16 +166,20 @@ void FailReplace(bool fail = true);
 
 // From the first FailFileOperation after Reset on, every file operation is
 // counted and named in FileOperations(), anew at each call: "open PATH
-// read|readwrite|create", "read", "write", "length", "flush", "close",
-// "size PATH", "exists PATH", "delete PATH", "replace PATH", "mkdir PATH", "list PATH".
+// read|readwrite|create", "read", "write", "length", "seek", "flush",
+// "close", "size PATH", "exists PATH", "delete PATH", "replace PATH",
+// "mkdir PATH", "list PATH".
 // FailFileOperation(n) makes the n-th of them from now fail (1: the next
 // one), as a failing disk or a vanished share would: an open gives no file,
-// a read or a write -1 with nothing written, a length -1, a close false (the
-// file is closed), a flush false, a size query -1, an existence query
-// "cannot tell" (PathMissing false), a delete, replace or make
-// directory false and a listing no entries. 0 only counts.
+// a read or a write -1 with nothing written, a length -1, a seek false, a
+// close false (the file is closed), a flush false, a size query -1, an
+// existence query "cannot tell" (PathMissing false), a delete, replace or
+// make directory false and a listing no entries. 0 only counts.
 void FailFileOperation(int n);
 const std::vector<std::string>& FileOperations();
+// Bytes every FileRead since Reset has delivered, counted or not: how much
+// of a file a reader really took.
+std::int64_t BytesRead();
 // Called with the target's Windows path after every replace that went
 // through, so a test can look at each file a multi-step save leaves.
 void OnFileReplaced(std::function<void(const std::string&)> fn);

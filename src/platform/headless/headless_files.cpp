@@ -107,6 +107,7 @@ std::int64_t FileRead(FileHandle file, void* buffer, std::int64_t bytes) {
     if (n == 0) break;
     total += n;
   }
+  S().bytesRead += total;
   return total;
 }
 
@@ -134,6 +135,13 @@ std::int64_t FileLength(FileHandle file) {
   if (it == Files().end()) return -1;
   struct stat st {};
   return fstat(it->second.fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+
+bool FileSeek(FileHandle file, std::int64_t offset) {
+  if (Fails("seek")) return false;
+  auto it = Files().find(file);
+  if (it == Files().end() || offset < 0) return false;
+  return ::lseek(it->second.fd, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
 }
 
 bool FileClose(FileHandle file) {
@@ -238,6 +246,7 @@ void FailFileOperation(int n) {
   S().failFileOperation = n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 const std::vector<std::string>& FileOperations() { return S().fileOperations; }
+std::int64_t BytesRead() { return S().bytesRead; }
 void OnFileReplaced(std::function<void(const std::string&)> fn) { S().replaced = std::move(fn); }
 
 }  // namespace headless

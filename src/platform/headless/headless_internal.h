@@ -56,6 +56,7 @@ struct State {
   bool countFileOperations = false;          // from the first FailFileOperation on
   std::vector<std::string> fileOperations;   // since the last FailFileOperation
   std::size_t failFileOperation = 0;         // 1-based position in fileOperations; 0: none
+  std::int64_t bytesRead = 0;                // by every FileRead since Reset
   std::function<void(const std::string&)> replaced;
   std::map<int, int> trayIcons;    // icon -> image, while shown
   // Every icon added, shown or refused, with its picture and tooltip: the

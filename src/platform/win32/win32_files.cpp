@@ -89,6 +89,12 @@ std::int64_t FileLength(FileHandle file) {
   return size.QuadPart;
 }
 
+bool FileSeek(FileHandle file, std::int64_t offset) {
+  LARGE_INTEGER to{};
+  to.QuadPart = offset;
+  return file && offset >= 0 && SetFilePointerEx(ToHandle(file), to, nullptr, FILE_BEGIN);
+}
+
 bool FileClose(FileHandle file) { return file && CloseHandle(ToHandle(file)); }
 
 bool FileFlush(FileHandle file) { return file && FlushFileBuffers(ToHandle(file)); }
