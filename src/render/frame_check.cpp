@@ -107,7 +107,9 @@ bool ReadAt(pf::FileHandle file, std::int64_t offset, std::int64_t bytes, std::s
 bool Judge(const FrameFormat& format, const FrameBytes& bytes) {
   const std::size_t shared = std::min(bytes.head.size(), format.signature.size());
   if (bytes.head.substr(0, shared) != format.signature.substr(0, shared)) return false;
-  if (bytes.head.size() < format.headerBytes) return true;
+  // A TGA has no signature: under its 18 header bytes nothing says the file
+  // is one at all (a placeholder a pipeline writes), so it is left alone.
+  if (bytes.head.size() < format.headerBytes) return !format.signature.empty();
   return format.cut(bytes);
 }
 

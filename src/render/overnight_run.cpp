@@ -7,6 +7,7 @@
 #include "core/scene_queue.h"
 #include "core/text.h"
 #include "platform/platform.h"
+#include "render/output_tools.h"
 #include "render/render_job.h"
 #include "render/run_watch.h"
 #include "ui/main_window.h"
@@ -130,6 +131,7 @@ void CancelWaitForStartTime() {
   g.waitingUntil.clear();
   g.waitSecondsSeen = -1;
   pf::SetControlText(kStatusText, "Awaiting Action...");
+  RefreshOutputListing();
   RefreshQueueState();
 }
 

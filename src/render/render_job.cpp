@@ -7,6 +7,7 @@
 #include "core/text.h"
 #include "platform/platform.h"
 #include "render/build_detection.h"
+#include "render/frame_check.h"
 #include "render/output_tools.h"
 #include "render/overnight_run.h"
 #include "render/progress.h"
@@ -76,10 +77,17 @@ void ShowRenderingState(int row) {
 // row but the first of a reloaded project starts with state 0, and a
 // renderer must never be given a first frame past the last.
 bool RowDone(int row) {
-  if (RenderState(row) == 2) return true;
-  if (!ValidRow(row) || !SceneComplete(g.queue.fields[row], CountFrameFiles(g.queue.fields[row]))) return false;
-  g.queue.renderStates[row] = 2;
-  return true;
+  if (!ValidRow(row)) return false;
+  const SceneEntry& entry = g.queue.fields[row];
+  const bool looksDone = RenderState(row) == 2 || SceneComplete(entry, CountFrameFiles(entry));
+  // A scene whose last frame was cut off only looks done: the frame goes and
+  // the scene continues from it.
+  if (looksDone && g.settings.overnight.checkLastFrame && DropCutOffLastFrame(entry)) {
+    g.queue.renderStates[row] = 0;
+    return false;
+  }
+  if (looksDone) g.queue.renderStates[row] = 2;
+  return looksDone;
 }
 
 // Skips the rows that are done, and those a run left behind as failed;
@@ -134,6 +142,9 @@ bool LaunchRow() {
   RefreshOutputListing();
   RestartRenderTimer();
   const SceneEntry& entry = g.queue.fields[row];
+  // A frame cut off when the renderer was stopped or crashed would be
+  // counted as rendered: it goes, and the scene continues from it.
+  if (g.settings.overnight.checkLastFrame && g.framesFound > 2 && DropCutOffLastFrame(entry)) RefreshOutputListing();
   const std::int64_t firstFrame = FirstFrameToRender(entry);
   PrepareOutput(entry);
   const int flags = pf::ControlState(kConsoleViewCheck) == 1 ? 0 : pf::kRunHidden;

@@ -109,7 +109,7 @@ TEST_F(FrameCheckTest, OnlyAFramesOwnBytesProveItCutOff) {
       {"type3cut.tga", Cut(Tga(3, 5, 5, 8), 10), true},
       {"mapped.tga", Tga(1, 4, 4, 8, "frame id", 16, 15), false},
       {"mappedcut.tga", Cut(Tga(1, 4, 4, 8, "frame id", 16, 15)), true},
-      {"header.tga", Tga(2, 4, 3, 24).substr(0, 17), true},
+      {"header.tga", Tga(2, 4, 3, 24).substr(0, 17), false},   // nothing says it is a TGA at all
       {"rle.tga", Tga(10, 4, 3, 24).substr(0, 30), false},
       {"nottga.tga", notTga, false},
       {"whole.png", Png(100), false},
