@@ -11,7 +11,9 @@
 #include "render/render_job.h"
 #include "render/run_watch.h"
 #include "render/supervision.h"
+#include "ui/commands.h"
 #include "ui/main_window.h"
+#include "ui/overnight_window.h"
 #include "ui/settings_window.h"
 #include "ui/tray_about.h"
 
@@ -95,8 +97,13 @@ void HandleMainEvent(const pf::Event& event) {
   if (event.code == pf::kEventTray && g.queue.count >= 1) {
     BuildQueueStatusMenu();
     if (event.type == kTrayRightClick) pf::ShowPopupMenu(kQueueStatusMenu, kMainWindow);
+  } else if (event.code == pf::kEventTray && event.type == kTrayRightClick && TrayOffersCommands()) {
+    BuildCommandMenu();
+    pf::ShowPopupMenu(kQueueStatusMenu, kMainWindow);
   }
   if (event.code == pf::kEventGadget) DispatchControl(event);
+  // The queue status lines (1 and up) are for reading only.
+  if (event.code == pf::kEventMenu && event.item == kOvernightCommand) OpenOvernightWindow();
 }
 
 void MainLoop() {

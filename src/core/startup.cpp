@@ -10,6 +10,7 @@
 #include "render/output_tools.h"
 #include "render/render_job.h"
 #include "render/run_watch.h"
+#include "ui/commands.h"
 #include "ui/main_window.h"
 #include "ui/settings_window.h"
 #include "ui/tray_about.h"
@@ -68,6 +69,7 @@ void StartUp() {
   pf::SetOwnPriority(pf::kPriorityNormal);
   LoadFonts();
   CreateMainWindow(g.programTitle);
+  AddSystemMenuCommands();
   pf::AcceptDroppedFiles(kMainWindow);
   DisableStartupControls();
   LoadOrCreateSettings();
