@@ -12,7 +12,10 @@
 #include "render/render_job.h"
 #include "render/run_watch.h"
 #include "render/supervision.h"
+#include "ui/commands.h"
+#include "ui/countdown_window.h"
 #include "ui/main_window.h"
+#include "ui/overnight_window.h"
 #include "ui/settings_window.h"
 #include "ui/tray_about.h"
 
@@ -80,6 +83,14 @@ void DispatchControl(const pf::Event& event) {
   }
 }
 
+// Once a run that went through the whole queue is over (the window shows
+// its end, the system is let go), the countdown to what the user chose.
+void OfferWhatTheQueueDoneAsks() {
+  if (!g.run.offerQueueDone) return;
+  g.run.offerQueueDone = false;
+  OfferQueueDoneAction();
+}
+
 }  // namespace
 
 void HandleMainEvent(const pf::Event& event) {
@@ -98,8 +109,13 @@ void HandleMainEvent(const pf::Event& event) {
   if (event.code == pf::kEventTray && g.queue.count >= 1) {
     BuildQueueStatusMenu();
     if (event.type == kTrayRightClick) pf::ShowPopupMenu(kQueueStatusMenu, kMainWindow);
+  } else if (event.code == pf::kEventTray && event.type == kTrayRightClick && TrayOffersCommands()) {
+    BuildCommandMenu();
+    pf::ShowPopupMenu(kQueueStatusMenu, kMainWindow);
   }
   if (event.code == pf::kEventGadget) DispatchControl(event);
+  // The queue status lines (1 and up) are for reading only.
+  if (event.code == pf::kEventMenu && event.item == kOvernightCommand) OpenOvernightWindow();
 }
 
 void MainLoop() {
@@ -110,5 +126,6 @@ void MainLoop() {
     HandleMainEvent(event);
     TakeOutsideFiles();
     SyncWithRendering();
+    OfferWhatTheQueueDoneAsks();
   }
 }

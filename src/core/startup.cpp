@@ -11,6 +11,7 @@
 #include "render/overnight_run.h"
 #include "render/render_job.h"
 #include "render/run_watch.h"
+#include "ui/commands.h"
 #include "ui/main_window.h"
 #include "ui/settings_window.h"
 #include "ui/tray_about.h"
@@ -70,6 +71,7 @@ void StartUp() {
   pf::SetOwnPriority(pf::kPriorityNormal);
   LoadFonts();
   CreateMainWindow(g.programTitle);
+  AddSystemMenuCommands();
   pf::AcceptDroppedFiles(kMainWindow);
   DisableStartupControls();
   LoadOrCreateSettings();

@@ -197,6 +197,11 @@ void AddMenuItem(int menu, int item, const std::string& text);
 void AddMenuSeparator(int menu);
 void ShowPopupMenu(int menu, int window);   // at the pointer
 
+// Items below the window's own system menu (Alt+Space). item is a multiple
+// of 16 below 0xF000; choosing it arrives as a menu event with that number.
+void AddSystemMenuItem(int window, int item, const std::string& text);
+void AddSystemMenuSeparator(int window);
+
 // ---- files and directories -----------------------------------------------
 // Relative paths are resolved against ProgramDirectory().
 
@@ -291,6 +296,11 @@ std::vector<std::string> TakeArrivedFiles();
 // Whether the system must stay awake (not the display): on while the
 // renderer works, off when nothing renders.
 void SetSystemRequired(bool required);
+
+// Puts the computer to sleep, hibernates it or shuts it down. False when the
+// system refused (no right to shut down, no hibernation file).
+enum class PowerAction { kSleep, kHibernate, kShutdown };
+bool RequestPowerAction(PowerAction action);
 
 // ---- pointer, sound, time ------------------------------------------------
 

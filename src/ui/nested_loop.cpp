@@ -10,3 +10,12 @@ void RunNestedLoop(bool (*handleControl)(int control)) {
     if (!handleControl(event.control)) return;
   }
 }
+
+void RunWindowEventLoop(int window, bool (*handleEvent)(const pf::Event& event)) {
+  for (;;) {
+    pf::Event event = pf::WaitWindowEvent();
+    if (event.code == pf::kEventNone) return;
+    if (event.window != window) continue;
+    if (!handleEvent(event)) return;
+  }
+}

@@ -3,6 +3,7 @@
 #include "core/program_state.h"
 #include "platform/platform.h"
 #include "render/overnight_run.h"
+#include "ui/commands.h"
 #include "ui/main_window.h"
 
 void CreateTrayIcon() {
@@ -37,6 +38,12 @@ void BuildQueueStatusMenu() {
     std::string percent = i < static_cast<int>(g.queue.fields.size()) ? g.queue.fields[i][kFieldPercentDone] : "";
     pf::AddMenuItem(kQueueStatusMenu, i + 2, path + (SceneFailed(i) ? "  -  (failed)" : "  -  (" + percent + "% done)"));
   }
+  if (TrayOffersCommands()) AddTrayCommands(kQueueStatusMenu, true);
+}
+
+void BuildCommandMenu() {
+  pf::CreatePopupMenuNumber(kQueueStatusMenu);
+  AddTrayCommands(kQueueStatusMenu, false);
 }
 
 void ShowAbout() {

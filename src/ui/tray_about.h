@@ -10,6 +10,9 @@ void CreateTrayIcon();
 void BlinkTrayIcon();
 void RestoreIdleTrayIcon();
 void RemoveProgramTrayIcon();
-// Popup menu 91: "Render Progress:", a separator, one line per queued scene.
+// Popup menu 91: "Render Progress:", a separator, one line per queued scene;
+// then, while the tray offers them, a separator and the menu commands.
 void BuildQueueStatusMenu();
+// Popup menu 91 with the menu commands alone, for a queue without scenes.
+void BuildCommandMenu();
 void ShowAbout();

@@ -233,4 +233,39 @@ TEST_F(OvernightTest, StartAtWaitsForTheClockAndTheButtonCancelsTheWait) {
   EXPECT_EQ(Launches().size(), 1u);
 }
 
+// What the user chose for a finished queue follows a run that went through
+// it, and never a run that was stopped.
+TEST_F(OvernightTest, TheCountdownFollowsOnlyAQueueThatWasDone) {
+  for (bool stop : {false, true}) {
+    SCOPED_TRACE(stop);
+    TearDown();
+    SetUp();
+    Scenes(1);
+    Run({[] {
+           g.settings.overnight.whenQueueDone = WhenQueueDone::kShutdown;
+           AddScenes(1);
+           PushGadget(kStartQueueButton);
+         },
+         [stop] {
+           if (stop) {
+             headless::PushTray(0);
+             PushGadget(kStartQueueButton);
+             return;
+           }
+           RenderFrames(1, 1, 3);
+           EndLastLaunch(0);
+           headless::PushTimer();
+         },
+         [stop] {
+           EXPECT_EQ(pf::WindowExists(240), !stop);
+           if (!stop) EXPECT_EQ(pf::ControlText(241), "The queue is done. The computer will shut down in 60 seconds.");
+           if (!stop) PushGadget(242);   // Cancel
+         }});
+    const auto& log = headless::Log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "open window 240 Tallowbridge"), stop ? 0 : 1);
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.rfind("power request", 0) == 0; }), 0);
+    EXPECT_FALSE(headless::SystemRequired());
+  }
+}
+
 }  // namespace

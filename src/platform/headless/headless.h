@@ -128,6 +128,9 @@ void RecreateTaskbar();
 std::string TrayTooltip(int icon = 0);      // of a shown icon; empty otherwise
 int TrayImage(int icon = 0);                // the picture shown, -1 without an icon
 int OwnPriority();
+// What the program added below a window's system menu, in order: "NUMBER
+// text" per item, "-" per separator, as the popup menus are logged.
+std::vector<std::string> SystemMenuItems(int window);
 struct Balloon {
   int icon = 0;
   std::string title, text;
@@ -146,7 +149,8 @@ const std::vector<std::vector<std::string>>& HandedOver();
 // TakeArrivedFiles, announced by a kEventFiles event.
 void ArriveFiles(const std::vector<std::string>& files);
 // Whether the program has told the system it must stay awake; every change
-// is also logged as "system required on|off".
+// is also logged as "system required on|off". Sleep, hibernation and shut
+// down are only logged: "power request sleep|hibernate|shutdown".
 bool SystemRequired();
 // The steady clock starts at 0 and moves only when a test moves it; the
 // wall clock is a fixed text a test may set (it may jump either way).

@@ -68,6 +68,7 @@ struct State {
   std::map<int, KeptTray> keptTrays;
   bool refuseTray = false;
   std::map<int, std::vector<std::string>> menus;
+  std::map<int, std::vector<std::string>> systemMenus;   // per window, what was added
   std::vector<Balloon> balloons;
   // Files from outside, power and clock.
   std::vector<std::string> commandLineFiles;

@@ -55,6 +55,15 @@ void SetSystemRequired(bool required) {
   Record(required ? "system required on" : "system required off");
 }
 
+// Logged, never carried out: "power request sleep|hibernate|shutdown".
+bool RequestPowerAction(PowerAction action) {
+  const char* word = action == PowerAction::kSleep       ? "sleep"
+                     : action == PowerAction::kHibernate ? "hibernate"
+                                                         : "shutdown";
+  Record(std::string("power request ") + word);
+  return true;
+}
+
 void ShowTrayBalloon(int icon, const std::string& title, const std::string& text) {
   if (!TrayIconShown(icon)) return;
   S().balloons.push_back({icon, title, text});

@@ -58,6 +58,11 @@ void ShowPopupMenu(int menu, int) {
   Record(line);
 }
 
+void AddSystemMenuItem(int window, int item, const std::string& text) {
+  S().systemMenus[window].push_back(std::to_string(item) + " " + text);
+}
+void AddSystemMenuSeparator(int window) { S().systemMenus[window].push_back("-"); }
+
 ProcessHandle StartProgram(const std::string& program, const std::string& parameters,
                            const std::string& workingDirectory, int flags) {
   Record("start " + program + " |" + parameters + "| in " + workingDirectory);
@@ -160,6 +165,10 @@ int TrayImage(int icon) {
   return it == S().trayIcons.end() ? -1 : it->second;
 }
 int OwnPriority() { return S().ownPriority; }
+std::vector<std::string> SystemMenuItems(int window) {
+  auto it = S().systemMenus.find(window);
+  return it == S().systemMenus.end() ? std::vector<std::string>() : it->second;
+}
 void SetPointer(int x, int y) {
   S().pointerX = x;
   S().pointerY = y;

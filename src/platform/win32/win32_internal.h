@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,7 @@ struct State {
   std::map<int, HICON> icons;
   std::map<int, TrayRecord> trays;
   std::map<int, HMENU> menus;
+  std::map<int, std::set<int>> systemCommands;   // per window, items added to its system menu
   std::deque<pf::Event> events;
   std::vector<std::string> arrivedFiles;      // handed over or dropped, not yet taken
   HANDLE folderMutex = nullptr;               // held while this copy owns the program folder

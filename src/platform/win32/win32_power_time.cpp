@@ -1,21 +1,78 @@
-// Keeping the system awake while the renderer works, and the clocks.
+// Keeping the system awake while the renderer works, sleeping, hibernating
+// and shutting down once the queue is done, and the clocks.
 #include "platform/win32/win32_internal.h"
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
+constexpr const char* kTraceVariable = "TB_PLATFORM_TRACE";
+
 // Wine never sleeps, so the tests cannot watch the execution state; with
 // TB_PLATFORM_TRACE naming a file, every request is written there as well.
-void TraceExecutionState(EXECUTION_STATE flags) {
+// CR LF, as every text file of the program ends its lines.
+void TraceLine(const char* line) {
   char path[MAX_PATH * 4];
-  DWORD n = GetEnvironmentVariableA("TB_PLATFORM_TRACE", path, sizeof path);
+  DWORD n = GetEnvironmentVariableA(kTraceVariable, path, sizeof path);
   if (n == 0 || n >= sizeof path) return;
   std::FILE* file = std::fopen(path, "ab");
   if (!file) return;
-  // CR LF, as every text file of the program ends its lines.
-  std::fprintf(file, "SetThreadExecutionState 0x%08lX\r\n", static_cast<unsigned long>(flags));
+  std::fprintf(file, "%s\r\n", line);
   std::fclose(file);
+}
+
+void TraceExecutionState(EXECUTION_STATE flags) {
+  char line[64];
+  std::snprintf(line, sizeof line, "SetThreadExecutionState 0x%08lX", static_cast<unsigned long>(flags));
+  TraceLine(line);
+}
+
+// Under test the machine must never really go down: the Wine session would
+// end with it.
+bool Tracing() { return GetEnvironmentVariableA(kTraceVariable, nullptr, 0) > 0; }
+
+template <typename Fn>
+Fn Function(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// Shutting down, and sleeping on many systems, needs the shutdown privilege
+// switched on in the process's token. The token functions live in
+// advapi32.dll, which the program does not link, so they are looked up now.
+bool EnableShutdownPrivilege() {
+  using OpenTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
+  using LookupFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, PLUID);
+  using AdjustFn = BOOL(WINAPI*)(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD);
+  HMODULE advapi = LoadLibraryA("advapi32.dll");
+  if (!advapi) return false;
+  auto openToken = Function<OpenTokenFn>(advapi, "OpenProcessToken");
+  auto lookup = Function<LookupFn>(advapi, "LookupPrivilegeValueA");
+  auto adjust = Function<AdjustFn>(advapi, "AdjustTokenPrivileges");
+  HANDLE token = nullptr;
+  bool enabled = false;
+  if (openToken && lookup && adjust && openToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    // "SeShutdownPrivilege" is SE_SHUTDOWN_NAME; AdjustTokenPrivileges also
+    // succeeds when the token lacks the privilege, and says so only in the
+    // last error.
+    enabled = lookup(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid) &&
+              adjust(token, FALSE, &privileges, 0, nullptr, nullptr) && GetLastError() == ERROR_SUCCESS;
+    CloseHandle(token);
+  }
+  FreeLibrary(advapi);
+  return enabled;
+}
+
+const char* PowerWord(pf::PowerAction action) {
+  switch (action) {
+    case pf::PowerAction::kSleep: return "sleep";
+    case pf::PowerAction::kHibernate: return "hibernate";
+    case pf::PowerAction::kShutdown: break;
+  }
+  return "shutdown";
 }
 
 // 100-nanosecond ticks of a FILETIME.
@@ -34,6 +91,24 @@ void SetSystemRequired(bool required) {
   EXECUTION_STATE flags = ES_CONTINUOUS | (required ? ES_SYSTEM_REQUIRED : 0);
   SetThreadExecutionState(flags);
   TraceExecutionState(flags);
+}
+
+// Applications may not force: programs that refuse to end keep the
+// computer up, as they would for a user choosing Shut down.
+bool RequestPowerAction(PowerAction action) {
+  if (Tracing()) {
+    TraceLine((std::string("power request ") + PowerWord(action)).c_str());
+    return true;
+  }
+  // Without the privilege the request below is refused, and says so.
+  EnableShutdownPrivilege();
+  switch (action) {
+    case PowerAction::kSleep: return SetSystemPowerState(TRUE, FALSE) != 0;
+    case PowerAction::kHibernate: return SetSystemPowerState(FALSE, FALSE) != 0;
+    case PowerAction::kShutdown: break;
+  }
+  return ExitWindowsEx(EWX_SHUTDOWN | EWX_POWEROFF,
+                       SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED) != 0;
 }
 
 std::int64_t SteadyMilliseconds() { return static_cast<std::int64_t>(GetTickCount64()); }

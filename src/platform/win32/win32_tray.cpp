@@ -1,4 +1,5 @@
-// The notification-area icon, its two pictures and the popup menus.
+// The notification-area icon, its two pictures, the popup menus and the
+// program's items on a window's system menu.
 #include "platform/win32/win32_internal.h"
 
 #include <shellapi.h>
@@ -170,6 +171,21 @@ void AddMenuItem(int menu, int item, const std::string& text) {
 void AddMenuSeparator(int menu) {
   auto it = S().menus.find(menu);
   if (it != S().menus.end()) AppendMenuA(it->second, MF_SEPARATOR, 0, nullptr);
+}
+
+// The window's own copy of the system menu is changed (bRevert FALSE); the
+// window procedure turns a WM_SYSCOMMAND naming one of these items into a
+// menu event.
+void AddSystemMenuItem(int window, int item, const std::string& text) {
+  HWND hwnd = win32::WindowHandle(window);
+  HMENU menu = hwnd ? GetSystemMenu(hwnd, FALSE) : nullptr;
+  if (!menu || !AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(item), text.c_str())) return;
+  S().systemCommands[window].insert(item);
+}
+
+void AddSystemMenuSeparator(int window) {
+  HWND hwnd = win32::WindowHandle(window);
+  if (HMENU menu = hwnd ? GetSystemMenu(hwnd, FALSE) : nullptr) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
 }
 
 // The chosen item arrives later as a menu event (WM_COMMAND from the menu).

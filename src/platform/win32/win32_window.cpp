@@ -135,6 +135,21 @@ void OnCommand(int window, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+// A system menu item the program added becomes a menu event, as a popup
+// menu's item does; false for Windows' own commands (move, close, ...).
+// Windows uses the low 4 bits of wParam itself.
+bool OnSysCommand(int window, WPARAM wParam) {
+  int item = static_cast<int>(wParam & 0xFFF0);
+  auto it = S().systemCommands.find(window);
+  if (it == S().systemCommands.end() || it->second.count(item) == 0) return false;
+  pf::Event e;
+  e.code = pf::kEventMenu;
+  e.window = window;
+  e.item = item;
+  win32::Push(e);
+  return true;
+}
+
 void OnNotify(int window, const NMHDR* header) {
   auto* c = win32::Control(static_cast<int>(header->idFrom));
   if (!c || c->hwnd != header->hwndFrom || c->kind != pf::ControlKind::TabPanel) return;
@@ -171,6 +186,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_NOTIFY:
       OnNotify(window, reinterpret_cast<const NMHDR*>(lParam));
       return 0;
+    case WM_SYSCOMMAND:
+      if (OnSysCommand(window, wParam)) return 0;
+      break;
     case WM_TIMER:
       OnTimer(window, static_cast<int>(wParam));
       return 0;
@@ -246,6 +264,7 @@ void CloseWindowNumber(int window) {
     c = S().controls.erase(c);
   }
   S().lastCreated.erase(window);
+  S().systemCommands.erase(window);   // its system menu goes with it
   HWND hwnd = it->second.hwnd;
   HWND tips = it->second.tooltips;
   S().windows.erase(it);

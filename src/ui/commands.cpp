@@ -1,0 +1,23 @@
+#include "ui/commands.h"
+
+#include "core/program_state.h"
+#include "platform/platform.h"
+#include "ui/main_window.h"
+
+namespace {
+
+constexpr const char* kOvernightText = "Overnight Settings...";
+
+}  // namespace
+
+void AddSystemMenuCommands() {
+  pf::AddSystemMenuSeparator(kMainWindow);
+  pf::AddSystemMenuItem(kMainWindow, kOvernightCommand, kOvernightText);
+}
+
+bool TrayOffersCommands() { return !(g.settings.overnight == OvernightSettings{}); }
+
+void AddTrayCommands(int menu, bool separator) {
+  if (separator) pf::AddMenuSeparator(menu);
+  pf::AddMenuItem(menu, kOvernightCommand, kOvernightText);
+}

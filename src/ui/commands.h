@@ -1,0 +1,22 @@
+// Menu commands offered beside the windows' controls: on the main window's
+// system menu (Alt+Space) and on the tray icon's menu. Windows keeps the low
+// 4 bits of a system menu command for itself and uses 0xF000 and above for
+// its own commands, so each number is a multiple of 16 below 0xF000; the
+// queue status lines of the tray menu are 1 and upwards.
+#pragma once
+
+constexpr int kOvernightCommand = 0x2010;   // "Overnight Settings..."
+// Reserved for "Send Queue to Farm...", which has no menu item yet.
+constexpr int kFarmCommand = 0x2020;
+
+// Below a separator on the main window's system menu; once, right after the
+// window is created.
+void AddSystemMenuCommands();
+// Whether the tray menu offers the commands: only once an overnight setting
+// differs from its default, so a user who never changed one keeps the tray
+// menu as it always was (nothing with an empty queue). The system menu
+// offers them always.
+bool TrayOffersCommands();
+// Appends the commands to a popup menu being built; with separator, below
+// one.
+void AddTrayCommands(int menu, bool separator);
