@@ -146,5 +146,6 @@ int ScenarioCpu(const Setup& setup);
 int ScenarioDemo(const Setup& setup);
 int ScenarioLongQueue(const Setup& setup);
 int ScenarioOutside(const Setup& setup);
+int ScenarioOvernight(const Setup& setup);
 
 }  // namespace e2e

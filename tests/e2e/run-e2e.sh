@@ -19,7 +19,7 @@ case "$build_arg" in /*) build=$build_arg ;; *) build=$root/$build_arg ;; esac
 shift || true
 scenarios=("$@")
 [ ${#scenarios[@]} -eq 0 ] && scenarios=(platform standin mainwindow mainwindow-hidpi firstrun locate queue edit
-  render renderfail rendercrash queue-render project outside)
+  render renderfail rendercrash queue-render project outside overnight)
 
 driver=$build/tests/e2e/tbdriver.exe
 program=$build/Tallowbridge.exe

@@ -30,6 +30,7 @@ const Scenario kScenarios[] = {
     {"demo", e2e::ScenarioDemo},
     {"longqueue", e2e::ScenarioLongQueue},
     {"outside", e2e::ScenarioOutside},
+    {"overnight", e2e::ScenarioOvernight},
 };
 
 }  // namespace
