@@ -11,21 +11,6 @@ namespace {
 const std::string kIni = "C:\\Tallowbridge\\Tallowbridge.ini";
 const std::string kTemp = "C:\\Tallowbridge\\Tallowbridge.ini_temp";
 
-const std::string kDefaultsAt233x177 =
-    "[Required Settings]\r\n"
-    "LWSN.EXE Location = \r\n"
-    "Content Directory = \r\n"
-    ";\r\n"
-    "[Program Settings]\r\n"
-    "WindowX = 233\r\n"
-    "WindowY = 177\r\n"
-    "Timeout = 10\r\n"
-    "Load last project upon startup = NO\r\n"
-    "Continue rendering upon startup = NO\r\n"
-    "Confirm overwrite scene file (if changed) = NO\r\n"
-    "Detect mouse inactivity = NO\r\n"
-    "Last Saved Project = \r\n"
-    "Last Scene Directory = \r\n";
 
 class SettingsFileTest : public HeadlessTest {
  protected:

@@ -18,7 +18,7 @@ using headless::PushGadget;
 
 const char* const kHistory = "C:\\Tallowbridge\\Tallowbridge-history.csv";
 
-enum class Fault { kExit3, kCrash, kHang, kNoStart, kNoOutputDir, kSceneGone };
+enum class Fault { kExit3, kCrash, kHang, kNoStart, kNoOutputDir, kSceneGone, kEverySceneExit3 };
 
 class OvernightTest : public RenderingTest {
  protected:
@@ -40,7 +40,9 @@ class OvernightTest : public RenderingTest {
   static void Tick(Fault fault) {
     if (!g.rendering) return;
     const int scene = SceneOfLastLaunch();
-    if (scene != 2) {
+    if (fault == Fault::kEverySceneExit3) {
+      EndLastLaunch(3);
+    } else if (scene != 2) {
       RenderFrames(scene, 1, 3);
       EndLastLaunch(0);
       if (scene == 1 && fault == Fault::kNoStart) headless::FailNextLaunch();
@@ -85,6 +87,8 @@ TEST_F(OvernightTest, AFailingSceneStopsTheRunOrIsPassedOver) {
       {Fault::kNoOutputDir, false, 0, 0, "LWSN was finished...", "Please specify an output directory."},
       {Fault::kNoOutputDir, true, 3, 0, "Finished: 1 of 3 scenes failed", ""},
       {Fault::kSceneGone, true, 0, 0, "Finished: 1 of 3 scenes failed", ""},
+      // Every try of every scene fails: each is tried 1 + Retries times, and the run ends.
+      {Fault::kEverySceneExit3, true, 1, 2, "Finished: 3 of 3 scenes failed", ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::to_string(static_cast<int>(row.fault)) + (row.next ? " NEXT" : " STOP") + " retries " +
@@ -108,13 +112,15 @@ TEST_F(OvernightTest, AFailingSceneStopsTheRunOrIsPassedOver) {
     Run(steps);
     EXPECT_EQ(g.rendering, 0);
     EXPECT_EQ(LaunchesOf(2), row.triesOfScene2);
-    EXPECT_EQ(LaunchesOf(3), row.next ? 1 : 0);
+    const bool everyScene = row.fault == Fault::kEverySceneExit3;
+    EXPECT_EQ(LaunchesOf(1), everyScene ? 2 : 1);
+    EXPECT_EQ(LaunchesOf(3), everyScene ? 2 : row.next ? 1 : 0);
     EXPECT_EQ(pf::ControlText(kStatusText), row.status);
     const auto& messages = headless::Messages();
     EXPECT_EQ(messages.empty() ? std::string() : messages.back().text, row.message);
     // One history line per try, and one for a scene that never started.
     const int notStarted = row.triesOfScene2 == 0 ? 1 : 0;
-    EXPECT_EQ(HistoryLines(), 1 + row.triesOfScene2 + notStarted + (row.next ? 1 : 0));
+    EXPECT_EQ(HistoryLines(), everyScene ? 6 : 1 + row.triesOfScene2 + notStarted + (row.next ? 1 : 0));
     EXPECT_TRUE(pf::IsWindowVisible(kMainWindow));
     EXPECT_NE(pf::ControlText(kStartQueueButton), "Stop Queue!");
     EXPECT_FALSE(headless::SystemRequired());
@@ -126,7 +132,9 @@ TEST_F(OvernightTest, AFailingSceneStopsTheRunOrIsPassedOver) {
     for (const auto& line : headless::Log())
       if (line.rfind("menu", 0) == 0) menu = line;
     EXPECT_NE(menu.find("C:\\S\\s2.lws  -  (failed)"), std::string::npos) << menu;
-    EXPECT_NE(menu.find("C:\\S\\s3.lws  -  (100% done)"), std::string::npos) << menu;
+    EXPECT_NE(menu.find(everyScene ? "C:\\S\\s3.lws  -  (failed)" : "C:\\S\\s3.lws  -  (100% done)"),
+              std::string::npos)
+        << menu;
   }
 }
 

@@ -85,3 +85,19 @@ std::vector<std::string> ProgramTest::Lines(int control) { return headless::Cont
 std::string ProgramTest::Text(int control) { return pf::ControlText(control); }
 bool ProgramTest::Enabled(int control) { return headless::Control(control)->enabled; }
 int ProgramTest::State(int control) { return headless::Control(control)->state; }
+
+const std::string kDefaultsAt233x177 =
+    "[Required Settings]\r\n"
+    "LWSN.EXE Location = \r\n"
+    "Content Directory = \r\n"
+    ";\r\n"
+    "[Program Settings]\r\n"
+    "WindowX = 233\r\n"
+    "WindowY = 177\r\n"
+    "Timeout = 10\r\n"
+    "Load last project upon startup = NO\r\n"
+    "Continue rendering upon startup = NO\r\n"
+    "Confirm overwrite scene file (if changed) = NO\r\n"
+    "Detect mouse inactivity = NO\r\n"
+    "Last Saved Project = \r\n"
+    "Last Scene Directory = \r\n";

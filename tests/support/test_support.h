@@ -22,6 +22,10 @@ bool WinFileExists(const std::string& windowsPath);
 // A scene file LightWave could have written: CR LF line ends, the frame
 // range, and the output lines when outputPrefix is not empty (a full path
 // such as C:\Out\img) with the TGA saver and the given filename format.
+// The settings file with every default, the main window's frame at 233, 177:
+// the described 14 lines every save writes while no addition is changed.
+extern const std::string kDefaultsAt233x177;
+
 std::string MakeScene(int first, int last, int step, const std::string& outputPrefix = "",
                       const std::string& filenameFormat = "3");
 

@@ -20,22 +20,6 @@ using headless::SetText;
 
 const std::string kIni = "C:\\Tallowbridge\\Tallowbridge.ini";
 
-// The settings file as every earlier version writes it, at 233, 177.
-const std::string kDefaultsAt233x177 =
-    "[Required Settings]\r\n"
-    "LWSN.EXE Location = \r\n"
-    "Content Directory = \r\n"
-    ";\r\n"
-    "[Program Settings]\r\n"
-    "WindowX = 233\r\n"
-    "WindowY = 177\r\n"
-    "Timeout = 10\r\n"
-    "Load last project upon startup = NO\r\n"
-    "Continue rendering upon startup = NO\r\n"
-    "Confirm overwrite scene file (if changed) = NO\r\n"
-    "Detect mouse inactivity = NO\r\n"
-    "Last Saved Project = \r\n"
-    "Last Scene Directory = \r\n";
 
 // Written by hand, so that any save shows as the whole file rewritten.
 const std::string kHandWritten =
