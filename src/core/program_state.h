@@ -50,6 +50,19 @@ struct OvernightSettings {
   bool operator==(const OvernightSettings&) const = default;
 };
 
+// The [Farm] group: how the queue is handed to a cluster scheduler.
+enum class FarmEngine { kSlurm };
+struct FarmSettings {
+  FarmEngine engine = FarmEngine::kSlurm;
+  int framesPerTask = 10;         // 1 to 100000
+  std::string nodeRenderer;       // shell text run on a node; empty: wine + the renderer path
+  std::string partition;          // empty: the cluster's default
+  bool inQueueOrder = false;      // each scene's tasks wait for the scene before
+  std::string shareHere;          // "P:\" as this computer sees the job folder's share ...
+  std::string shareOnCluster;     // ... and "/mnt/projects/" as the cluster does
+  bool operator==(const FarmSettings&) const = default;
+};
+
 struct Settings {
   std::string rendererPath;
   std::string contentDirectory;
@@ -64,6 +77,7 @@ struct Settings {
   std::string lastSceneDirectory;
   int projectAutoLoaded = 0;   // start-up is past the one reading that may reload the last project
   OvernightSettings overnight;
+  FarmSettings farm;
 };
 
 // The queue: row i of every list belongs to line i of the queue list.

@@ -1,5 +1,6 @@
 #include "core/startup.h"
 
+#include "core/farm_command.h"
 #include "core/main_loop.h"
 #include "core/outside_files.h"
 #include "core/program_state.h"
@@ -67,6 +68,8 @@ void ResumeReloadedProject() {
 void StartUp() {
   ResetProgramState();
   pf::InitPlatform();
+  // /farm writes a job folder and ends, beside any copy that runs.
+  if (const std::string project = FarmCommandProject(); !project.empty()) RunFarmCommand(project);
   HandOverIfFolderTaken();
   pf::SetOwnPriority(pf::kPriorityNormal);
   LoadFonts();

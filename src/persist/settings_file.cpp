@@ -2,6 +2,7 @@
 
 #include "core/program_state.h"
 #include "core/text.h"
+#include "persist/farm_settings.h"
 #include "persist/overnight_settings.h"
 #include "persist/preference_file.h"
 #include "persist/project_file.h"
@@ -56,6 +57,7 @@ void WriteSettingsLines() {
   // Additions follow the described groups, each only when it is not at
   // its defaults.
   WriteOvernightGroup(s.overnight);
+  WriteFarmGroup(s.farm);
 }
 
 }  // namespace
@@ -81,6 +83,7 @@ void LoadSettings() {
   s.lastSavedProject = PreferenceFile::ReadString(kLastProjectKey, s.lastSavedProject);
   s.lastSceneDirectory = PreferenceFile::ReadString(kLastSceneDirKey, s.lastSceneDirectory);
   s.overnight = ReadOvernightGroup();
+  s.farm = ReadFarmGroup();
   PreferenceFile::Close();
 
   // The last project is reloaded only by the first reading, at start-up: a

@@ -166,6 +166,11 @@ constexpr int kAnswerYes = 6;
 constexpr int kAnswerNo = 7;
 
 int ShowMessage(const std::string& title, const std::string& text, int style);
+// Quiet: message boxes are not shown (nobody is there to answer, as for a
+// run from the command line); each is kept as "title: text" and answered
+// OK, or No where it asks.
+void SetQuietMessages(bool quiet);
+std::vector<std::string> TakeQuietMessages();
 
 // filter: "Description|*.ext|Description2|*.x" pairs. Empty text on cancel.
 std::string RequestOpenFile(const std::string& title, const std::string& start,
@@ -235,6 +240,11 @@ bool DeletePath(const std::string& path);
 // returning only once the move is on the disk (WRITE_THROUGH).
 bool MovePathOver(const std::string& source, const std::string& target);
 bool MakeDirectory(const std::string& path);
+// Renames a file or directory to a name that does not exist yet (a
+// directory cannot be moved with MovePathOver).
+bool RenamePath(const std::string& source, const std::string& target);
+// Removes an empty directory; false when it is not empty or cannot go.
+bool RemoveDirectoryPath(const std::string& path);
 
 struct DirEntry {
   std::string name;
@@ -284,6 +294,8 @@ bool ClaimProgramFolder();
 bool HandFilesToRunningCopy(const std::vector<std::string>& files);
 // The files named on the command line, as full paths, in their order.
 std::vector<std::string> CommandLineFiles();
+// The command line's arguments as they stand (switches such as /farm).
+std::vector<std::string> CommandLineArguments();
 // Files dropped on the window may arrive from now on.
 void AcceptDroppedFiles(int window);
 // Files handed over by another copy or dropped on a window since the last

@@ -283,3 +283,40 @@ TEST_F(SettingsFileTest, TheOvernightGroupIsReadLenientlyAndWrittenOnlyWhenChang
 }
 
 }  // namespace
+
+namespace {
+
+// The [Farm] group: frames per task clamped, text that is no number the
+// default, written whole after [Overnight] only while it differs.
+TEST_F(SettingsFileTest, TheFarmGroupIsReadWithItsLimitsAndWrittenOnlyWhenChanged) {
+  const std::pair<const char*, int> rows[] = {
+      {"", 10}, {"Frames per task = 0\r\n", 1}, {"Frames per task = abc\r\n", 10},
+      {"Frames per task = 200000\r\n", 100000}, {"Frames per task = 25\r\n", 25}, {"Frames per task = -3\r\n", 1},
+  };
+  for (const auto& [line, frames] : rows) {
+    SCOPED_TRACE(line);
+    WriteWinFile(kIni, kDefaultsAt233x177 + "[Farm]\r\nEngine = DEADLINE\r\n" + line);
+    LoadSettings();
+    EXPECT_EQ(g.settings.farm.framesPerTask, frames);
+    EXPECT_TRUE(g.settings.farm.engine == FarmEngine::kSlurm);
+  }
+  g.settings.farm = {};
+  SaveSettings();
+  EXPECT_EQ(ReadWinFile(kIni), kDefaultsAt233x177);
+  g.settings.overnight.retries = 1;
+  g.settings.farm.inQueueOrder = true;
+  g.settings.farm.shareHere = "P:\\";
+  g.settings.farm.shareOnCluster = "/mnt/projects/";
+  SaveSettings();
+  EXPECT_EQ(ReadWinFile(kIni), kDefaultsAt233x177 +
+                                   "[Overnight]\r\nWhen a scene fails = STOP\r\nRetries = 1\r\nFrame timeout = 0\r\n"
+                                   "Check last frame = YES\r\nWhen the queue is done = NOTHING\r\nStart at = \r\n"
+                                   "[Farm]\r\nEngine = SLURM\r\nFrames per task = 10\r\nNode renderer = \r\n"
+                                   "Partition = \r\nIn queue order = YES\r\nShare on this computer = P:\\\r\n"
+                                   "Share on the cluster = /mnt/projects/\r\n");
+  LoadSettings();
+  EXPECT_TRUE(g.settings.farm.inQueueOrder);
+  EXPECT_EQ(g.settings.farm.shareHere, "P:\\");
+}
+
+}  // namespace

@@ -172,7 +172,7 @@ void FailReplace(bool fail = true);
 // counted and named in FileOperations(), anew at each call: "open PATH
 // read|readwrite|create", "read", "write", "length", "seek", "flush",
 // "close", "size PATH", "exists PATH", "delete PATH", "replace PATH",
-// "mkdir PATH", "list PATH".
+// "mkdir PATH", "rmdir PATH", "rename PATH", "list PATH".
 // FailFileOperation(n) makes the n-th of them from now fail (1: the next
 // one), as a failing disk or a vanished share would: an open gives no file,
 // a read or a write -1 with nothing written, a length -1, a seek false, a

@@ -1,6 +1,8 @@
 // Message boxes and requesters answer from queues the test fills.
 #include "platform/headless/headless_internal.h"
 
+#include <utility>
+
 using headless::detail::Record;
 using headless::detail::S;
 
@@ -31,7 +33,15 @@ std::string FileRequester(const char* kind, const std::string& title, const std:
 
 namespace pf {
 
+void SetQuietMessages(bool quiet) { S().quietMessages = quiet; }
+std::vector<std::string> TakeQuietMessages() { return std::exchange(S().quietTexts, {}); }
+
 int ShowMessage(const std::string& title, const std::string& text, int style) {
+  if (S().quietMessages) {
+    S().quietTexts.push_back(title + ": " + text);
+    Record("quiet message " + title + " | " + text);
+    return DefaultAnswer(style);
+  }
   int answer = DefaultAnswer(style);
   if (!S().answers.empty()) {
     answer = S().answers.front();

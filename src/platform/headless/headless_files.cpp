@@ -200,6 +200,20 @@ bool MakeDirectory(const std::string& path) {
   return !host.empty() && ::mkdir(host.c_str(), 0755) == 0;
 }
 
+bool RenamePath(const std::string& source, const std::string& target) {
+  if (Counting() && Fails("rename " + target)) return false;
+  std::string from = Host(source), to = Host(target);
+  struct stat st {};
+  if (from.empty() || to.empty() || IsReadOnly(source) || stat(to.c_str(), &st) == 0) return false;
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool RemoveDirectoryPath(const std::string& path) {
+  if (Counting() && Fails("rmdir " + path)) return false;
+  std::string host = Host(path);
+  return !host.empty() && !IsReadOnly(path) && ::rmdir(host.c_str()) == 0;
+}
+
 std::vector<DirEntry> ListDirectory(const std::string& directory, const std::string& pattern) {
   if (Counting() && Fails("list " + directory)) return {};
   std::string host = Host(directory);

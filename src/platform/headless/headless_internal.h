@@ -44,6 +44,8 @@ struct State {
   std::deque<int> answers;
   std::deque<std::string> fileAnswers, pathAnswers, inputAnswers;
   std::vector<ShownMessage> messages;
+  bool quietMessages = false;
+  std::vector<std::string> quietTexts;
   std::vector<ShownRequester> requesters;
   std::vector<std::string> log;
   std::vector<Launch> launches;

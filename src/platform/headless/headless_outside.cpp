@@ -42,6 +42,7 @@ bool HandFilesToRunningCopy(const std::vector<std::string>& files) {
 }
 
 std::vector<std::string> CommandLineFiles() { return S().commandLineFiles; }
+std::vector<std::string> CommandLineArguments() { return S().commandLineFiles; }
 void AcceptDroppedFiles(int window) { Record("accept dropped files " + std::to_string(window)); }
 
 std::vector<std::string> TakeArrivedFiles() {

@@ -4,6 +4,8 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <utility>
+
 namespace {
 
 using win32::S;
@@ -76,7 +78,19 @@ int CALLBACK BrowseCallback(HWND hwnd, UINT message, LPARAM, LPARAM data) {
 
 namespace pf {
 
+namespace {
+bool quietMessages = false;
+std::vector<std::string> quietTexts;
+}  // namespace
+
+void SetQuietMessages(bool quiet) { quietMessages = quiet; }
+std::vector<std::string> TakeQuietMessages() { return std::exchange(quietTexts, {}); }
+
 int ShowMessage(const std::string& title, const std::string& text, int style) {
+  if (quietMessages) {
+    quietTexts.push_back(title + ": " + text);
+    return (style & 0xF) == MB_YESNO || (style & 0xF) == MB_YESNOCANCEL ? IDNO : IDOK;
+  }
   win32::ModalScope modal;
   return MessageBoxA(win32::OwnerWindow(), text.c_str(), title.c_str(), static_cast<UINT>(style));
 }

@@ -123,6 +123,14 @@ bool MakeDirectory(const std::string& path) {
   return CreateDirectoryA(win32::ResolvePath(path).c_str(), nullptr) != 0;
 }
 
+bool RenamePath(const std::string& source, const std::string& target) {
+  return MoveFileA(win32::ResolvePath(source).c_str(), win32::ResolvePath(target).c_str()) != 0;
+}
+
+bool RemoveDirectoryPath(const std::string& path) {
+  return RemoveDirectoryA(win32::ResolvePath(path).c_str()) != 0;
+}
+
 std::vector<DirEntry> ListDirectory(const std::string& directory, const std::string& pattern) {
   std::vector<DirEntry> out;
   std::string base = win32::ResolvePath(directory);

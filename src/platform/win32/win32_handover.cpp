@@ -291,6 +291,16 @@ std::vector<std::string> CommandLineFiles() {
   return files;
 }
 
+std::vector<std::string> CommandLineArguments() {
+  std::vector<std::string> arguments;
+  int count = 0;
+  LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!args) return arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(AnsiPath(args[i]));
+  LocalFree(args);
+  return arguments;
+}
+
 void AcceptDroppedFiles(int window) {
   if (HWND hwnd = win32::WindowHandle(window)) DragAcceptFiles(hwnd, TRUE);
 }

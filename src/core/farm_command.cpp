@@ -1,0 +1,77 @@
+#include "core/farm_command.h"
+
+#include <vector>
+
+#include "core/program_state.h"
+#include "core/scene_queue.h"
+#include "core/text.h"
+#include "farm/job_folder.h"
+#include "persist/project_file.h"
+#include "persist/settings_file.h"
+#include "platform/platform.h"
+#include "render/build_detection.h"
+#include "ui/main_window.h"
+
+namespace {
+
+std::string ErrorFileFor(const std::string& project) {
+  const std::string folder = JobFolderFor(project);
+  return folder.substr(0, folder.size() - 1) + "-error.txt";
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  if (pf::FileHandle file = pf::FileOpen(path, pf::FileMode::CreateWrite)) {
+    pf::FileWrite(file, text.data(), static_cast<std::int64_t>(text.size()));
+    pf::FileClose(file);
+  }
+}
+
+// The queue as the project holds it; false with the reason.
+bool LoadQueue(const std::string& project, std::string& error) {
+  // The queue lives in the main window's list: the window is made, never shown.
+  CreateMainWindow(g.programTitle);
+  // This reading of the settings must not reload the last project.
+  g.settings.projectAutoLoaded = 1;
+  if (pf::QueryFileSize(g.settingsFileName) >= 0) LoadSettings();
+  DetectRendererBuild();
+  g.currentProjectPath = project;
+  LoadProject();
+  if (g.projectLoadFailed) {
+    error = "Could not load the project " + project;
+    return false;
+  }
+  if (RecountQueue() < 1) {
+    error = "The project " + project + " queues no scenes: nothing was written.";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string FarmCommandProject() {
+  const std::vector<std::string> args = pf::CommandLineArguments();
+  if (args.size() != 2 || !EqualsNoCase(args[0], "/farm")) return {};
+  const std::vector<std::string> files = pf::CommandLineFiles();
+  return files.size() == 2 ? files[1] : args[1];
+}
+
+void RunFarmCommand(const std::string& project) {
+  pf::SetQuietMessages(true);
+  std::string error;
+  bool written = LoadQueue(project, error);
+  if (written) {
+    const FarmJob job = PlanFarmJob();
+    written = WriteJobFolder(job, JobFolderFor(project), error);
+  }
+  const std::string errorFile = ErrorFileFor(project);
+  if (written) {
+    pf::DeletePath(errorFile);
+  } else {
+    std::string text = error + "\r\n";
+    for (const auto& message : pf::TakeQuietMessages()) text += message + "\r\n";
+    WriteText(errorFile, text);
+  }
+  pf::ShutdownPlatform();
+  pf::ExitProcessWith(written ? 0 : 1);
+}

@@ -1,0 +1,14 @@
+// Tallowbridge.exe /farm night.tbp: writes the project's farm job folder
+// (night.farm\ beside it) with the settings' [Farm] values and ends, without
+// a window and without waiting for anyone: exit code 0 when written,
+// otherwise 1 with the reason in night.farm-error.txt beside the project.
+// It runs also while another copy holds the program folder.
+#pragma once
+
+#include <string>
+
+// The project named after /farm on the command line, as a full path; empty
+// when the program was not started that way.
+std::string FarmCommandProject();
+
+[[noreturn]] void RunFarmCommand(const std::string& project);
