@@ -54,5 +54,7 @@ echo "farm write bench: $scenes scenes; an empty /farm run takes ${empty} ms"
 for r in $(seq 1 "$runs"); do
   ms=$(run "$work/night.tbp")
   tasks=$(grep -c '^submit ' "$work/night.farm/submit.sh")
-  echo "  run $r: ${ms} ms (${tasks} scenes submitted, $(ls "$work/night.farm"/scene-*.sh | wc -l) job scripts)"
+  echo "  /farm run $r: ${ms} ms in all (${tasks} scenes submitted, $(ls "$work/night.farm"/scene-*.sh | wc -l) job scripts)"
 done
+# The same, the project's load and the job folder's write timed apart.
+(cd "$work" && wine "$build/bench/win32/farm_write_bench.exe" "$(win "$work/night.tbp")" "$runs" </dev/null)
