@@ -14,6 +14,7 @@
 #include "render/supervision.h"
 #include "ui/commands.h"
 #include "ui/countdown_window.h"
+#include "ui/farm_window.h"
 #include "ui/main_window.h"
 #include "ui/overnight_window.h"
 #include "ui/settings_window.h"
@@ -116,6 +117,7 @@ void HandleMainEvent(const pf::Event& event) {
   if (event.code == pf::kEventGadget) DispatchControl(event);
   // The queue status lines (1 and up) are for reading only.
   if (event.code == pf::kEventMenu && event.item == kOvernightCommand) OpenOvernightWindow();
+  if (event.code == pf::kEventMenu && event.item == kFarmCommand) OpenFarmWindow();
 }
 
 void MainLoop() {
