@@ -64,6 +64,10 @@ FarmJob PlanFarmJob() {
     scene.number = row + 1;
     scene.scenePath = g.queue.scenePaths[row];
     scene.expectedFrames = ExpectedFrames(entry);
+    scene.outputDirectory = entry[kFieldOutputDir];
+    scene.outputPrefix = entry[kFieldOutputPrefix];
+    scene.filenameFormat = entry[kFieldOutputFilenameFormat];
+    scene.imageExtension = entry[kFieldImageExtension];
     scene.plan = PlanChunks(ReadNumber(entry[kFieldFirstFrame]), ReadNumber(entry[kFieldLastFrame]),
                             EffectiveStep(entry), CountFrameFiles(entry), job.farm.framesPerTask);
     job.scenes.push_back(scene);
@@ -137,7 +141,9 @@ std::string JobDescription(const FarmJob& job) {
             std::to_string(s.plan.tasks) + "\r\nFirst frame = " + std::to_string(s.plan.start) +
             "\r\nLast frame = " + std::to_string(s.plan.last) + "\r\nFrame step = " + std::to_string(s.plan.step) +
             "\r\nFrames per task = " + std::to_string(s.plan.framesPerTask) + "\r\nFrames expected = " +
-            std::to_string(s.expectedFrames) + "\r\n";
+            std::to_string(s.expectedFrames) + "\r\nOutput folder = " + s.outputDirectory + "\r\nOutput prefix = " +
+            s.outputPrefix + "\r\nFilename format = " + s.filenameFormat + "\r\nImage extension = " +
+            s.imageExtension + "\r\n";
   }
   return text;
 }

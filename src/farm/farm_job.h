@@ -16,6 +16,9 @@ struct FarmScene {
   std::string scenePath;     // a Windows path, as the nodes' Wine sees it too
   ChunkPlan plan;            // plan.tasks of them, none when every frame is there
   std::int64_t expectedFrames = 0;
+  // Where its frames land, so the frames can be counted on the share from
+  // the job folder alone.
+  std::string outputDirectory, outputPrefix, filenameFormat, imageExtension;
 };
 
 struct FarmJob {

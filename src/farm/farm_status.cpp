@@ -17,6 +17,7 @@ struct JobScene {
   std::string scenePath;
   int tasks = 0;
   std::int64_t expectedFrames = 0;
+  SceneEntry output;   // its output folder, prefix and format, when job.txt names them
 };
 
 struct TaskCounts {
@@ -44,18 +45,25 @@ bool ReadJobScenes(const std::string& folder, std::vector<JobScene>& scenes) {
     scene.scenePath = Trim(PreferenceFile::ReadString("Scene", ""));
     scene.tasks = std::max(0, PreferenceFile::ReadNumber("Tasks", 0));
     scene.expectedFrames = PreferenceFile::ReadNumber("Frames expected", 0);
+    scene.output[kFieldOutputDir] = PreferenceFile::ReadString("Output folder", "");
+    scene.output[kFieldOutputPrefix] = PreferenceFile::ReadString("Output prefix", "");
+    scene.output[kFieldOutputFilenameFormat] = PreferenceFile::ReadString("Filename format", "");
+    scene.output[kFieldImageExtension] = PreferenceFile::ReadString("Image extension", "");
     scenes.push_back(scene);
   }
   PreferenceFile::Close();
   return true;
 }
 
-// The frames found when the queue holds the scene, else "?".
-std::string FramesFound(const std::string& scenePath, const QueueState& queue) {
+// The frames found: in the output folder job.txt names (a job written on
+// another day, or another workstation), else as the queue sees the scene,
+// else "?". An empty prefix names no frames.
+std::string FramesFound(const JobScene& scene, const QueueState& queue) {
+  if (!scene.output[kFieldOutputPrefix].empty()) return std::to_string(CountFrameFiles(scene.output));
   const int rows = std::min({queue.count, static_cast<int>(queue.scenePaths.size()),
                              static_cast<int>(queue.fields.size())});
   for (int row = 0; row < rows; ++row)
-    if (EqualsNoCase(queue.scenePaths[row], scenePath)) return std::to_string(CountFrameFiles(queue.fields[row]));
+    if (EqualsNoCase(queue.scenePaths[row], scene.scenePath)) return std::to_string(CountFrameFiles(queue.fields[row]));
   return "?";
 }
 
@@ -87,7 +95,7 @@ std::string SceneText(const std::string& folder, const JobScene& scene, const Qu
   }
   std::string text = "Scene " + std::to_string(scene.number) + ": " + FilePart(scene.scenePath) + "\r\n";
   text += scene.tasks > 0 ? CountsLine(counts) : "  No tasks: every frame was there\r\n";
-  text += "  Frames: " + FramesFound(scene.scenePath, queue) + " of " + std::to_string(scene.expectedFrames) +
+  text += "  Frames: " + FramesFound(scene, queue) + " of " + std::to_string(scene.expectedFrames) +
           "\r\n";
   return text + failures;
 }

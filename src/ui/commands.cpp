@@ -7,12 +7,14 @@
 namespace {
 
 constexpr const char* kOvernightText = "Overnight Settings...";
+constexpr const char* kFarmText = "Send Queue to Farm...";
 
 }  // namespace
 
 void AddSystemMenuCommands() {
   pf::AddSystemMenuSeparator(kMainWindow);
   pf::AddSystemMenuItem(kMainWindow, kOvernightCommand, kOvernightText);
+  pf::AddSystemMenuItem(kMainWindow, kFarmCommand, kFarmText);
 }
 
 bool TrayOffersCommands() { return !(g.settings.overnight == OvernightSettings{}); }
@@ -20,4 +22,5 @@ bool TrayOffersCommands() { return !(g.settings.overnight == OvernightSettings{}
 void AddTrayCommands(int menu, bool separator) {
   if (separator) pf::AddMenuSeparator(menu);
   pf::AddMenuItem(menu, kOvernightCommand, kOvernightText);
+  pf::AddMenuItem(menu, kFarmCommand, kFarmText);
 }

@@ -6,8 +6,7 @@
 #pragma once
 
 constexpr int kOvernightCommand = 0x2010;   // "Overnight Settings..."
-// Reserved for "Send Queue to Farm...", which has no menu item yet.
-constexpr int kFarmCommand = 0x2020;
+constexpr int kFarmCommand = 0x2020;       // "Send Queue to Farm..."
 
 // Below a separator on the main window's system menu; once, right after the
 // window is created.

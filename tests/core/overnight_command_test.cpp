@@ -53,9 +53,9 @@ TEST_F(OvernightCommandTest, TheMenusOfferTheCommand) {
   const Row rows[] = {
       {"defaults, no scene", "", false, {}},
       {"defaults, a scene", "", true, {status}},
-      {"in use, no scene", "[Overnight]\r\nRetries = 1\r\n", false, {"menu | 8208 Overnight Settings..."}},
+      {"in use, no scene", "[Overnight]\r\nRetries = 1\r\n", false, {"menu | 8208 Overnight Settings... | 8224 Send Queue to Farm..."}},
       {"in use, a scene", "[Overnight]\r\nStart at = 22:30\r\n", true,
-       {status + " | - | 8208 Overnight Settings..."}},
+       {status + " | - | 8208 Overnight Settings... | 8224 Send Queue to Farm..."}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -66,7 +66,7 @@ TEST_F(OvernightCommandTest, TheMenusOfferTheCommand) {
            if (row.scene) QueueScene();
            headless::PushTray(1);
          }});
-    EXPECT_EQ(headless::SystemMenuItems(kMainWindow), Items({"-", "8208 Overnight Settings..."}));
+    EXPECT_EQ(headless::SystemMenuItems(kMainWindow), Items({"-", "8208 Overnight Settings...", "8224 Send Queue to Farm..."}));
     EXPECT_EQ(MenusShown(), row.menus);
   }
 }

@@ -147,5 +147,6 @@ int ScenarioDemo(const Setup& setup);
 int ScenarioLongQueue(const Setup& setup);
 int ScenarioOutside(const Setup& setup);
 int ScenarioOvernight(const Setup& setup);
+int ScenarioFarmWindow(const Setup& setup);
 
 }  // namespace e2e

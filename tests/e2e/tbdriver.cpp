@@ -31,6 +31,7 @@ const Scenario kScenarios[] = {
     {"longqueue", e2e::ScenarioLongQueue},
     {"outside", e2e::ScenarioOutside},
     {"overnight", e2e::ScenarioOvernight},
+    {"farmwindow", e2e::ScenarioFarmWindow},
 };
 
 }  // namespace

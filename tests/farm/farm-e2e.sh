@@ -85,6 +85,7 @@ mkdir -p "$work/Out/opening" "$work/Out/flyby" "$work/Out/closing" "$work/Out/br
   printf '[Required Settings]\r\nLWSN.EXE Location = %s\r\nContent Directory = %s\r\n' \
     "$(win "$work/LightWave/Programs/lwsn.exe")" "$(win "$work/LightWave")\\"
   printf '[Program Settings]\r\nLoad last project upon startup = NO\r\nContinue rendering upon startup = NO\r\n'
+  printf 'Last Saved Project = %s\r\n' "$(win "$work/night.tbp")"
   printf '[Farm]\r\nFrames per task = 4\r\n'
 } > "$work/Tallowbridge/Tallowbridge.ini"
 {
@@ -147,7 +148,15 @@ expected=$(printf '%s\n%s\n' "$before" "./night.farm" "./renderer-args.txt" | so
 check "nothing was created outside the output folders and the job folder" \
   test "$(comm -13 <(echo "$expected") <(echo "$after") | grep -v '^./LightWave/Programs/lwsn_tallowbridge' )" = ""
 
-# 4. The cluster goes, with every process of its own.
+# 4. The Farm window, opened from the system menu, shows what came back.
+driver=$build/tests/e2e/tbdriver.exe
+timeout 120 wine "$driver" farmwindow "$(win "$work/Tallowbridge/Tallowbridge.exe")" "$(win "$work/LightWave/Programs/lwsn.exe")" \
+  "$(win "$work")" </dev/null >"$work/farmwindow.log" 2>&1
+window_rc=$?
+tr -d '\r' <"$work/farmwindow.log" | grep -E '^(PASS|FAIL)' | sed 's/^/  window: /'
+check "the Farm window shows the job's status (scenario farmwindow)" test "$window_rc" -eq 0
+
+# 5. The cluster goes, with every process of its own.
 bash "$root/scripts/farm-cluster" stop >/dev/null
 bash "$root/scripts/farm-cluster" status >/dev/null
 check "after stop the cluster's status says it is not running" test $? -eq 3
