@@ -111,6 +111,31 @@ TEST_F(FarmJobTest, EveryPathReachesTheRendererAsItStandsAndRunsNothing) {
   EXPECT_EQ(failed.exitCode, "3");
   EXPECT_FALSE(failed.node.empty());
   EXPECT_FALSE(failed.ended.empty());
+
+  // A renderer that crashes (killed by a signal), and a node without Wine
+  // running the default node renderer: failed, with the shell's exit code.
+  std::ofstream(stub) << "kill -SEGV $$\n";
+  Run("cd '" + work + "' && SLURM_ARRAY_TASK_ID=1 sh scene.sh");
+  const TaskStatus crashed = ReadTaskStatus("C:\\farm\\status\\scene-007-001.txt");
+  EXPECT_EQ(static_cast<int>(crashed.state), static_cast<int>(TaskState::kFailed));
+  EXPECT_EQ(crashed.exitCode, "139");
+  FarmJob wineless;
+  wineless.rendererPath = "C:\\LW\\Programs\\lwsn.exe";
+  FarmScene s;
+  s.number = 8;
+  s.scenePath = "C:\\S\\a.lws";
+  s.plan = PlanChunks(1, 3, 1, 0, 10);
+  wineless.scenes.push_back(s);
+  std::ofstream(work + "wineless.sh", std::ios::binary) << SceneScript(wineless, s);
+  // Only what a job script needs besides Wine: the shell and its few tools.
+  fs::create_directories(work + "bin");
+  for (const char* tool : {"sh", "hostname", "date", "mv", "printf"})
+    if (const std::string found = Run(std::string("command -v ") + tool + " | tr -d '\\n'"); found.rfind('/', 0) == 0)
+      fs::create_symlink(found, work + "bin/" + tool);
+  Run("cd '" + work + "' && SLURM_ARRAY_TASK_ID=1 PATH='" + work + "bin' sh wineless.sh");
+  const TaskStatus noWine = ReadTaskStatus("C:\\farm\\status\\scene-008-001.txt");
+  EXPECT_EQ(static_cast<int>(noWine.state), static_cast<int>(TaskState::kFailed));
+  EXPECT_EQ(noWine.exitCode, "127");
 }
 
 TEST_F(FarmJobTest, StatusFilesThatAreNotWholeReadAsUnknown) {
