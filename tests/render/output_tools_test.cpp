@@ -9,6 +9,7 @@
 
 #include "core/program_state.h"
 #include "core/scene_queue.h"
+#include "render/frame_numbers.h"
 #include "render/output_tools.h"
 #include "support/test_support.h"
 #include "ui/main_window.h"
@@ -56,6 +57,46 @@ TEST(FrameFileNameTest, OnlyThePrefixDigitsAndExtension) {
   for (const Row& row : rows)
     EXPECT_EQ(IsFrameFileName(row.name, row.prefix, row.extension), row.frame)
         << row.name << " prefix " << row.prefix << " ext " << row.extension;
+}
+
+// A frame's number by the scene's file-name format, and whether it is one
+// of the scene's frames (1 to 20, step 2 here): names of a scene whose
+// prefix starts like this one's, old frames beyond the range and frames off
+// the step are no frames of it.
+TEST(FrameFileNameTest, TheNumberIsReadByTheFormatAndKeptOnlyOnTheScenesFrames) {
+  struct Row {
+    const char* format;
+    const char* name;
+    long long number;   // -1: no frame number
+    bool sceneFrame;
+  };
+  const Row rows[] = {
+      {"0", "shot001", 1, true},          {"0", "shot001.tga", -1, false}, {"0", "shot01", -1, false},
+      {"0", "shot1001", 1001, false},     {"0", "shot0001", -1, false},    {"1", "SHOT005.TGA", 5, true},
+      {"1", "shot005", -1, false},        {"2", "shot0003", 3, true},      {"2", "shot003", -1, false},
+      {"3", "shot0019.tga", 19, true},    {"3", "shot0020.tga", 20, false}, {"3", "shot0021.tga", 21, false},
+      {"3", "shot20001.tga", 20001, false}, {"3", "shot_0001.tga", -1, false}, {"4", "shot_001", 1, true},
+      {"4", "shot001", -1, false},        {"5", "shot_007.tga", 7, true},  {"5", "shot__007.tga", -1, false},
+      {"6", "shot_0009", 9, true},        {"7", "shot_0011.tga", 11, true}, {"7", "shot_0011.tga.cut", -1, false},
+      {"3", "shot0000.tga", 0, false},    {"9", "shot_17", 17, true}, {"9", "shot17", 17, true},
+      {"3", "shot9999999999999999999.tga", -1, false},
+  };
+  SceneEntry entry{};
+  entry[kFieldOutputPrefix] = "shot";
+  entry[kFieldImageExtension] = ".tga";
+  entry[kFieldFirstFrame] = "1";
+  entry[kFieldLastFrame] = "20";
+  entry[kFieldFrameStep] = "2";
+  for (const Row& row : rows) {
+    entry[kFieldOutputFilenameFormat] = row.format;
+    const auto number = FrameNumberOfName(row.name, entry);
+    EXPECT_EQ(number.value_or(-1), row.number) << row.format << " " << row.name;
+    EXPECT_EQ(number && IsSceneFrame(entry, *number), row.sceneFrame) << row.format << " " << row.name;
+  }
+  // "shot20001.tga" is frame 1 of a scene "shot2" beside it.
+  entry[kFieldOutputPrefix] = "shot2";
+  entry[kFieldOutputFilenameFormat] = "3";
+  EXPECT_EQ(FrameNumberOfName("shot20001.tga", entry).value_or(-1), 1);
 }
 
 class OutputListingTest : public HeadlessTest {
