@@ -10,6 +10,7 @@
 #include "render/overnight_run.h"
 #include "render/progress.h"
 #include "render/render_job.h"
+#include "render/renderer_process.h"
 #include "render/run_watch.h"
 #include "render/supervision.h"
 #include "ui/commands.h"
@@ -96,7 +97,7 @@ void OfferWhatTheQueueDoneAsks() {
 
 void HandleMainEvent(const pf::Event& event) {
   if (event.code == pf::kEventTimer && event.timer == kRenderTimer && g.rendering) SupervisionTick();
-  if (event.code == pf::kEventTimer && event.timer == kRenderTimer && WaitingForStartTime()) WaitForStartTimeTick();
+  if (event.code == pf::kEventTimer && event.timer == kRenderTimer && StartTimeReached()) StartQueueNow();
   if (event.code == pf::kEventClose) {
     QuitProgram();
     return;
@@ -110,7 +111,7 @@ void HandleMainEvent(const pf::Event& event) {
   if (event.code == pf::kEventTray && g.queue.count >= 1) {
     BuildQueueStatusMenu();
     if (event.type == kTrayRightClick) pf::ShowPopupMenu(kQueueStatusMenu, kMainWindow);
-  } else if (event.code == pf::kEventTray && event.type == kTrayRightClick && TrayOffersCommands()) {
+  } else if (event.code == pf::kEventTray && event.type == kTrayRightClick) {
     BuildCommandMenu();
     pf::ShowPopupMenu(kQueueStatusMenu, kMainWindow);
   }
@@ -126,8 +127,11 @@ void MainLoop() {
     pf::Event event = pf::WaitWindowEvent();
     if (event.code == pf::kEventNone) return;
     HandleMainEvent(event);
+    SyncWithRendering();
+    // The countdown comes before files that waited for the run's end, so
+    // that no box they bring stands in front of it.
+    OfferWhatTheQueueDoneAsks();
     TakeOutsideFiles();
     SyncWithRendering();
-    OfferWhatTheQueueDoneAsks();
   }
 }

@@ -1,6 +1,7 @@
 #include "core/outside_files.h"
 
 #include "core/program_state.h"
+#include "core/unattended.h"
 #include "core/scene_queue.h"
 #include "core/text.h"
 #include "persist/project_file.h"
@@ -68,7 +69,8 @@ void OpenOutsideFiles(const std::vector<std::string>& files) {
 void TakeOutsideFiles() {
   std::vector<std::string> arrived = pf::TakeArrivedFiles();
   g.waitingFiles.insert(g.waitingFiles.end(), arrived.begin(), arrived.end());
-  if (g.rendering || g.waitingFiles.empty()) return;
+  // An unattended night takes them when it ends: what they bring may ask.
+  if (g.rendering || Unattended() || g.waitingFiles.empty()) return;
   std::vector<std::string> files;
   files.swap(g.waitingFiles);
   OpenOutsideFiles(files);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -113,6 +114,7 @@ struct WatchedJob {
   std::int64_t framesAtStart = 0;
   std::int64_t framesSeen = 0;    // the latest count while it renders
   std::int64_t lastRiseMs = 0;    // when that count last rose
+  bool framesCountable = true;    // its output folder and prefix can be seen
 };
 
 // A run: from Start (or a continued queue) until nothing renders any more.
@@ -127,6 +129,10 @@ struct WatchedRun {
   int triedRow = -1;                    // the row the last job rendered ...
   int tries = 0;                        // ... and how often this run started it
   bool offerQueueDone = false;          // the run went through the queue: what the user chose follows
+  int jobsStarted = 0;                  // renderers this run started
+  std::string lastEndText;              // "Scene failed: a.lws (exit code 3)" of the last job
+  // The status of the failure a retry follows, for a retry that cannot start.
+  std::string failureStatus;
   // Frames each row still lacked when the run started.
   std::vector<std::int64_t> framesLeft;
 };
@@ -170,6 +176,10 @@ struct ProgramState {
   // Beside the queue: the watched job and run, the system's awake state.
   WatchedJob job;
   WatchedRun run;
+  // The scene whose renderer, started by this program, ended last, and the
+  // scenes whose last frame was judged since a renderer last worked on them.
+  std::string lastEndedScene;
+  std::set<std::string> framesJudged;
   int systemRequired = 0;
   // Balloon texts waiting for the end of the event that raised them, so
   // that the window shows the run's end before the shell is asked.
@@ -178,10 +188,10 @@ struct ProgramState {
   std::vector<std::string> waitingFiles;
   // History lines not written yet, to go out with the next one.
   std::string historyBacklog;
-  // "HH:MM" while Start waits for that time of day, and the local time of
-  // day (seconds) at the last look, to see the clock pass it.
+  // "HH:MM" while Start waits for that time of day, and the local date and
+  // time the wait ends at ("2026-12-08T22:00:00"), fixed when it began.
   std::string waitingUntil;
-  int waitSecondsSeen = -1;
+  std::string waitUntilLocal;
 };
 
 extern ProgramState g;

@@ -5,12 +5,16 @@
 #include "core/outside_files.h"
 #include "core/program_state.h"
 #include "core/scene_queue.h"
+#include "core/unattended.h"
 #include "persist/settings_file.h"
 #include "platform/platform.h"
 #include "render/build_detection.h"
 #include "render/output_tools.h"
 #include "render/overnight_run.h"
 #include "render/render_job.h"
+#include "render/renderer_process.h"
+#include "render/run_end.h"
+#include "render/run_marker.h"
 #include "render/run_watch.h"
 #include "ui/commands.h"
 #include "ui/main_window.h"
@@ -44,22 +48,31 @@ void LoadOrCreateSettings() {
   if (g.quitRequested) EndProgram();
 }
 
-// A project reloaded at start-up is announced, or its queue continued at
-// once; continuing needs at least one queued scene.
+// A project reloaded at start-up is announced, or its queue continued;
+// continuing needs at least one queued scene. A run that was under way when
+// the program ended (a power cut, an update's restart) continues at once;
+// one that never began waits for its time. Unattended, "continues" is a
+// balloon rather than a box nobody may be there to click.
 void ResumeReloadedProject() {
   const Settings& s = g.settings;
   if (s.loadLastProject && !s.continueRendering && !g.projectLoadFailed)
     pf::ShowMessage("Info", "Tallowbridge Project:\n'" + g.currentProjectPath + "'\n loaded correctly!", pf::kBoxInfo);
-  if (s.loadLastProject && s.continueRendering && !g.projectLoadFailed && RecountQueue() >= 1) {
-    pf::ShowMessage("Info", "continues", pf::kBoxInfo);
+  const bool continuing = s.loadLastProject && s.continueRendering && !g.projectLoadFailed && RecountQueue() >= 1;
+  if (continuing) {
+    const bool wasUnderWay = RunWasUnderWay();
+    if (Unattended()) g.pendingNotices.push_back("continues");
+    else pf::ShowMessage("Info", "continues", pf::kBoxInfo);
     pf::SetControlState(kQueueList, 0);
     g.queue.currentScene = pf::ControlState(kQueueList);
     RefreshOutputListing();
     g.queue.detailsReenable = g.queue.queueChanged = 0;
-    // A queue told to start at a time of day waits for it here too.
-    if (!BeginWaitForStartTime()) LaunchRenderJob();
+    if (wasUnderWay || !BeginWaitForStartTime()) LaunchRenderJob();
     g.queue.detailsReenable = g.queue.queueChanged = 0;
+  } else {
+    // Left by a run that nothing continues now.
+    ClearRunUnderWay();
   }
+  SetContinuingAtStartUp(false);
   g.projectLoadFailed = 0;
 }
 
@@ -93,9 +106,9 @@ void StartUp() {
 void QuitProgram() {
   if (pf::ShowMessage("Question", "Do you really want to quit?", pf::kBoxQuestion) != pf::kAnswerYes) return;
   if (g.rendering) {
-    pf::TerminateProgram(g.rendererProcess, 0);
+    EndRenderer(0);
     WatchJobEnded(JobResult::kStopped, 0);
-    ForgetRenderer();
+    EndRun(RunOutcome::kStoppedByUser, "");
   }
   SaveSettings();
   RemoveProgramTrayIcon();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/program_state.h"
+#include "core/unattended.h"
 #include "core/scene_queue.h"
 #include "core/text.h"
 #include "persist/preference_file.h"
@@ -69,7 +70,7 @@ void ReadRenderer() {
   std::string path = PreferenceFile::ReadString("LWSN.EXE Location", g.settings.rendererPath);
   if (path == g.settings.rendererPath) return;
   if (ToLowerAscii(FilePart(path)) != "lwsn.exe" || pf::QueryFileSize(path) < 0) {
-    pf::ShowMessage("Info", "The project's renderer was not taken, it is not an existing lwsn.exe:\n" + path,
+    ShowNotice("Info", "The project's renderer was not taken, it is not an existing lwsn.exe:\n" + path,
                     pf::kBoxInfo);
     return;
   }
@@ -149,7 +150,7 @@ void LoadProject() {
   if (!PreferenceFile::OpenForReading(g.currentProjectPath) || !PreferenceFile::SelectGroup(kHeader)) {
     g.projectLoadFailed = 1;
     PreferenceFile::Close();
-    pf::ShowMessage("Error!", "File not found / Corrupted Tallowbridge project (.TBP) file!\nNo project loaded!",
+    ShowNotice("Error!", "File not found / Corrupted Tallowbridge project (.TBP) file!\nNo project loaded!",
                     pf::kBoxError);
     return;
   }

@@ -4,6 +4,7 @@
 #include "core/text.h"
 #include "persist/farm_settings.h"
 #include "persist/overnight_settings.h"
+#include "core/unattended.h"
 #include "persist/preference_file.h"
 #include "persist/project_file.h"
 #include "platform/platform.h"
@@ -92,6 +93,9 @@ void LoadSettings() {
   const bool firstReading = !s.projectAutoLoaded;
   s.projectAutoLoaded = 1;
   if (s.loadLastProject && firstReading) {
+    // A queue continued at start-up under NEXT is unattended from here on:
+    // nothing its project's loading finds waits for a click.
+    SetContinuingAtStartUp(s.continueRendering != 0);
     g.currentProjectPath = s.lastSavedProject;
     LoadProject();
   }

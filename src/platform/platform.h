@@ -212,6 +212,7 @@ void AddSystemMenuSeparator(int window);
 
 enum class FileMode {
   ReadShared,        // read; others may read and write meanwhile
+  ReadDenyWrite,     // read; fails while another program has it open for writing
   ReadWriteShared,   // read and write; others may read and write meanwhile
   CreateWrite,       // create or truncate; write only; others may read
 };
@@ -231,6 +232,9 @@ bool FileFlush(FileHandle file);
 
 // Size in bytes; -1 when there is no such file; -2 for a directory.
 std::int64_t QueryFileSize(const std::string& path);
+// Milliseconds since the file was last written, by the wall clock; -1 when
+// that cannot be told.
+std::int64_t FileWrittenAgoMs(const std::string& path);
 // True only when the system answers that nothing is at path (no such file
 // or folder); false when something is there or the system could not tell
 // (a share that does not answer).
@@ -274,6 +278,8 @@ int ProcessExitCode(ProcessHandle process);
 bool ProcessEnded(ProcessHandle process);
 void SetProcessPriority(ProcessHandle process, int priorityClass);
 void TerminateProgram(ProcessHandle process, int exitCode);
+// Waits up to timeoutMs for the process to be gone; true once it is.
+bool WaitForProcessEnd(ProcessHandle process, int timeoutMs);
 // Lets go of a handle; the program goes on running.
 void ReleaseProcess(ProcessHandle process);
 // Opens a document with the program the system associates with it (the
@@ -319,8 +325,12 @@ bool RequestPowerAction(PowerAction action);
 void PointerPosition(int& x, int& y);
 void SoundBeep(int frequency, int milliseconds);
 void Pause(int milliseconds);
-// Milliseconds from a clock that never goes back (not the wall clock).
+// Milliseconds from a clock that never goes back (not the wall clock) and
+// does not count the time the computer slept.
 std::int64_t SteadyMilliseconds();
+// The length of a minute for the program's minute-long waits (timeouts, the
+// countdown): 60000, unless the tests shorten it through the environment.
+std::int64_t MinuteMs();
 // The local wall-clock time in ISO 8601 with its UTC offset, to the second:
 // "2026-12-07T14:57:11+01:00".
 std::string LocalTimeIso();

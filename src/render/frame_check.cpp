@@ -6,15 +6,16 @@
 
 #include "core/text.h"
 #include "platform/platform.h"
+#include "render/frame_numbers.h"
 #include "render/output_tools.h"
 
 namespace {
 
-// The most of a frame's start and end that any judgement needs: a TGA's
-// header, and the IEND chunk a PNG ends with. Far below the 64 KB a frame
-// check may read, so a frame of any size costs two small reads.
-constexpr std::int64_t kHeadBytes = 18;
-constexpr std::int64_t kTailBytes = 12;
+// The most of a frame's start any judgement needs (a BMP's headers), and
+// how far from its end an end marker is looked for: writers may add bytes
+// after it, but never 64 KB.
+constexpr std::int64_t kHeadBytes = 34;
+constexpr std::int64_t kTailBytes = 64 * 1024;
 
 // What a frame's own bytes can tell: its size, its first and its last bytes
 // (each at most the lengths above, fewer in a smaller file).
@@ -35,19 +36,34 @@ std::uint32_t BigEndian32(std::string_view bytes, std::size_t at) {
   return value;
 }
 
-bool EndsWith(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+// An uncompressed BMP's pixels end at the data offset plus its rows; the
+// file-size field is written by some programs as 0 or wrongly.
+bool BmpCut(const FrameBytes& f) {
+  const std::uint32_t infoSize = LittleEndian(f.head, 14, 4);
+  std::int64_t width = 0, height = 0, bits = 0;
+  if (infoSize == 12) {   // the old OS/2 header: never compressed
+    width = LittleEndian(f.head, 18, 2);
+    height = static_cast<std::int16_t>(LittleEndian(f.head, 20, 2));
+    bits = LittleEndian(f.head, 24, 2);
+  } else if (infoSize >= 40) {
+    if (LittleEndian(f.head, 30, 4) != 0) return false;   // not BI_RGB
+    width = static_cast<std::int32_t>(LittleEndian(f.head, 18, 4));
+    height = static_cast<std::int32_t>(LittleEndian(f.head, 22, 4));
+    bits = LittleEndian(f.head, 28, 2);
+  } else {
+    return false;
+  }
+  if (width <= 0 || (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)) return false;
+  const std::int64_t rowBytes = (width * bits + 31) / 32 * 4;
+  return f.size < std::int64_t{LittleEndian(f.head, 10, 4)} + rowBytes * (height < 0 ? -height : height);
 }
-
-// Each judgement below sees a head at least as long as its format's header.
-bool BmpCut(const FrameBytes& f) { return f.size < LittleEndian(f.head, 2, 4); }
 
 bool PngCut(const FrameBytes& f) {
   constexpr std::string_view kIend("\0\0\0\0IEND\xAE\x42\x60\x82", 12);
-  return !EndsWith(f.tail, kIend);
+  return f.tail.find(kIend) == std::string_view::npos;
 }
 
-bool JpegCut(const FrameBytes& f) { return !EndsWith(f.tail, "\xFF\xD9"); }
+bool JpegCut(const FrameBytes& f) { return f.tail.find("\xFF\xD9") == std::string_view::npos; }
 
 // The FORM length counts what follows its own 8 bytes of name and length.
 bool IffCut(const FrameBytes& f) { return f.size < std::int64_t{BigEndian32(f.head, 4)} + 8; }
@@ -66,11 +82,11 @@ bool TgaCut(const FrameBytes& f) {
   const std::int64_t map = mapType ? std::int64_t{LittleEndian(f.head, 5, 2)} * BytesOf(byte(7)) : 0;
   const std::int64_t pixels =
       std::int64_t{LittleEndian(f.head, 12, 2)} * LittleEndian(f.head, 14, 2) * BytesOf(depth);
-  return f.size < kHeadBytes + byte(0) + map + pixels;
+  return f.size < 18 + byte(0) + map + pixels;
 }
 
 // A format judged by its bytes: the extension it is saved under, the bytes
-// every such file starts with, how many first bytes the judgement needs.
+// every such file starts with, how many first bytes its header takes.
 struct FrameFormat {
   std::string_view extension;
   std::string_view signature;
@@ -80,7 +96,7 @@ struct FrameFormat {
 
 constexpr std::string_view kPngSignature("\x89PNG\r\n\x1A\n", 8);
 constexpr FrameFormat kFormats[] = {
-    {"bmp", "BM", 6, BmpCut},           {"tga", "", 18, TgaCut},
+    {"bmp", "BM", 34, BmpCut},          {"tga", "", 18, TgaCut},
     {"png", kPngSignature, 8, PngCut},  {"jpg", "\xFF\xD8", 2, JpegCut},
     {"jpeg", "\xFF\xD8", 2, JpegCut},   {"iff", "FORM", 8, IffCut},
     {"ilbm", "FORM", 8, IffCut},        {"lwi", "FORM", 8, IffCut},
@@ -101,15 +117,11 @@ bool ReadAt(pf::FileHandle file, std::int64_t offset, std::int64_t bytes, std::s
   return pf::FileRead(file, out.data(), bytes) == bytes;
 }
 
-// A file that is short inside the very bytes its format must start with was
-// cut while its header was written; one whose first bytes differ from the
-// signature is another kind of file and tells nothing.
+// A header that does not parse as the format's tells nothing: neither one
+// cut inside its header nor another kind of file under the extension.
 bool Judge(const FrameFormat& format, const FrameBytes& bytes) {
-  const std::size_t shared = std::min(bytes.head.size(), format.signature.size());
-  if (bytes.head.substr(0, shared) != format.signature.substr(0, shared)) return false;
-  // A TGA has no signature: under its 18 header bytes nothing says the file
-  // is one at all (a placeholder a pipeline writes), so it is left alone.
-  if (bytes.head.size() < format.headerBytes) return !format.signature.empty();
+  if (bytes.head.size() < format.headerBytes) return false;
+  if (bytes.head.substr(0, format.signature.size()) != format.signature) return false;
   return format.cut(bytes);
 }
 
@@ -120,11 +132,16 @@ bool OpenFileIncomplete(pf::FileHandle file, const FrameFormat* format) {
   if (bytes.size == 0) return true;
   if (!format) return false;
   std::string head, tail;
-  if (!ReadAt(file, 0, std::min(bytes.size, kHeadBytes), head)) return false;
-  if (bytes.size <= kHeadBytes) tail = head;
-  else if (!ReadAt(file, bytes.size - kTailBytes, kTailBytes, tail)) return false;
-  bytes.head = head;
-  bytes.tail = tail;
+  if (bytes.size <= kTailBytes) {
+    // One read: the whole file is its own end.
+    if (!ReadAt(file, 0, bytes.size, tail)) return false;
+    bytes.tail = tail;
+    bytes.head = bytes.tail.substr(0, static_cast<std::size_t>(std::min(bytes.size, kHeadBytes)));
+  } else {
+    if (!ReadAt(file, 0, kHeadBytes, head) || !ReadAt(file, bytes.size - kTailBytes, kTailBytes, tail)) return false;
+    bytes.head = head;
+    bytes.tail = tail;
+  }
   return Judge(*format, bytes);
 }
 
@@ -133,20 +150,15 @@ std::string WithBackslash(const std::string& directory) {
   return directory + '\\';
 }
 
-// The frame number's digits of a name IsFrameFileName accepted, without
-// leading zeros, so that numbers of any length compare as text.
-std::string_view FrameNumber(std::string_view name, std::size_t prefixLength) {
-  std::string_view rest = name.substr(prefixLength);
-  if (rest.front() == '_') rest.remove_prefix(1);
-  std::size_t digits = 0;
-  while (digits < rest.size() && rest[digits] >= '0' && rest[digits] <= '9') ++digits;
-  rest = rest.substr(0, digits);
-  while (rest.size() > 1 && rest.front() == '0') rest.remove_prefix(1);
-  return rest;
-}
-
-bool NumberAbove(std::string_view a, std::string_view b) {
-  return a.size() != b.size() ? a.size() > b.size() : a > b;
+// Another program may still be writing the file: it was written less than
+// a minute ago, or it is open for writing.
+bool MayBeBeingWritten(const std::string& path, bool writerEnded) {
+  const std::int64_t ago = pf::FileWrittenAgoMs(path);
+  if (ago < 0 || (!writerEnded && ago < pf::MinuteMs())) return true;
+  pf::FileHandle file = pf::FileOpen(path, pf::FileMode::ReadDenyWrite);
+  if (!file) return true;
+  pf::FileClose(file);
+  return false;
 }
 
 }  // namespace
@@ -160,24 +172,28 @@ bool FrameProvablyIncomplete(const std::string& path) {
 }
 
 std::string HighestFrameFile(const SceneEntry& entry) {
-  const std::string& directory = entry[kFieldOutputDir];
-  const std::string& prefix = entry[kFieldOutputPrefix];
-  if (directory == g.placeholder || prefix == g.placeholder || prefix.empty()) return {};
-  const std::string extension = FramePatternExtension(entry);
-  std::string highest;
-  std::string_view highestNumber;
-  const auto files = pf::ListDirectory(directory, prefix + "*" + extension);
-  for (const pf::DirEntry& file : files) {
-    if (file.isDirectory || !IsFrameFileName(file.name, prefix, extension)) continue;
-    const std::string_view number = FrameNumber(file.name, prefix.size());
-    if (!highest.empty() && !NumberAbove(number, highestNumber)) continue;
-    highest = file.name;
-    highestNumber = number;
-  }
-  return highest.empty() ? highest : WithBackslash(directory) + highest;
+  const auto frames = ListSceneFrames(entry);
+  return frames.empty() ? std::string() : WithBackslash(entry[kFieldOutputDir]) + frames.back().name;
 }
 
-bool DropCutOffLastFrame(const SceneEntry& entry) {
-  const std::string frame = HighestFrameFile(entry);
-  return !frame.empty() && FrameProvablyIncomplete(frame) && pf::DeletePath(frame);
+std::string CutFrameName(const std::string& directory, const std::string& name, const std::string& extension) {
+  for (int n = 1; n <= 99; ++n) {
+    const std::string mark = n == 1 ? "cut" : "cut" + std::to_string(n);
+    // A ".cut" ending keeps "*.tga" from matching; without an extension the
+    // prefix must no longer stand first.
+    const std::string moved = extension.empty() ? mark + "_" + name : name + "." + mark;
+    if (pf::QueryFileSize(WithBackslash(directory) + moved) == -1) return moved;
+  }
+  return {};
+}
+
+std::string MoveAsideCutOffLastFrame(const SceneEntry& entry, bool writerEnded) {
+  const auto frames = ListSceneFrames(entry);
+  if (frames.empty()) return {};
+  const std::string directory = WithBackslash(entry[kFieldOutputDir]);
+  const std::string frame = directory + frames.back().name;
+  if (MayBeBeingWritten(frame, writerEnded) || !FrameProvablyIncomplete(frame)) return {};
+  const std::string moved = CutFrameName(directory, frames.back().name, FramePatternExtension(entry));
+  if (moved.empty() || !pf::RenamePath(frame, directory + moved)) return {};
+  return directory + moved;
 }

@@ -67,8 +67,9 @@ std::string CsvField(const std::string& text) {
 }
 
 std::string HistoryLine(JobResult result, int exitCode, const std::string& endTime, std::int64_t framesAtEnd,
-                        std::int64_t elapsedMs) {
+                        std::int64_t elapsedMs, const std::string& note) {
   const WatchedJob& job = g.job;
+  const std::string resultText = note.empty() ? ResultText(result) : std::string(ResultText(result)) + " (" + note + ")";
   const bool coded = result == JobResult::kFinished || result == JobResult::kFailed;
   const std::string fields[] = {
       job.startTime,
@@ -79,7 +80,7 @@ std::string HistoryLine(JobResult result, int exitCode, const std::string& endTi
       std::to_string(job.step),
       std::to_string(job.framesAtStart),
       std::to_string(framesAtEnd),
-      ResultText(result),
+      CsvField(resultText),
       coded ? std::to_string(exitCode) : "",
       SecondsPerFrame(framesAtEnd - job.framesAtStart, elapsedMs),
   };
@@ -89,6 +90,10 @@ std::string HistoryLine(JobResult result, int exitCode, const std::string& endTi
     line += fields[i];
   }
   return line + "\r\n";
+}
+
+std::string NoteLine(const std::string& time, const std::string& text) {
+  return "," + time + ",,,,,,," + CsvField(text) + ",,\r\n";
 }
 
 // Lines that could not be written (the file held open by a spreadsheet, a

@@ -17,9 +17,14 @@ std::string CsvField(const std::string& text);
 
 // The history line of the watched job ending now (CR LF included):
 // exitCode is written for finished and failed jobs only; seconds per frame
-// only when frames were rendered.
+// only when frames were rendered. A note follows the result in brackets:
+// "failed (no frames written)".
 std::string HistoryLine(JobResult result, int exitCode, const std::string& endTime, std::int64_t framesAtEnd,
-                        std::int64_t elapsedMs);
+                        std::int64_t elapsedMs, const std::string& note = "");
+// A line about the night rather than a job (a message nobody was there to
+// read, a shut down the system refused): its time and text, in the result
+// column.
+std::string NoteLine(const std::string& time, const std::string& text);
 
 // Appends line, after any lines that could not be written before, to the
 // history file in the program directory, with the header first when the

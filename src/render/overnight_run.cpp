@@ -1,15 +1,13 @@
 #include "render/overnight_run.h"
 
-#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 #include "core/program_state.h"
 #include "core/scene_queue.h"
-#include "core/text.h"
 #include "platform/platform.h"
+#include "render/failed_scenes.h"
 #include "render/output_tools.h"
-#include "render/render_job.h"
-#include "render/run_watch.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -19,107 +17,74 @@ constexpr int kWaitPeriod = 3000;
 
 const OvernightSettings& Overnight() { return g.settings.overnight; }
 
-bool ValidRow(int row) { return row >= 0 && row < static_cast<int>(g.queue.scenePaths.size()); }
-
-void MarkFailed(int row, const std::string& reason) {
-  if (!ValidRow(row)) return;
-  const std::string& path = g.queue.scenePaths[row];
-  auto& failed = g.queue.failedScenes;
-  failed.erase(std::remove_if(failed.begin(), failed.end(), [&](const auto& f) { return f.first == path; }),
-               failed.end());
-  failed.emplace_back(path, reason);
+int Digits(const std::string& text, std::size_t at, std::size_t count) {
+  int value = 0;
+  for (std::size_t i = at; i < at + count; ++i) {
+    if (i >= text.size() || text[i] < '0' || text[i] > '9') return -1;
+    value = value * 10 + (text[i] - '0');
+  }
+  return value;
 }
 
-// The local time of day in seconds, from the wall clock's ISO text.
-int LocalSecondsOfDay() {
-  const std::string now = pf::LocalTimeIso();   // 2026-12-07T22:00:00+01:00
-  if (now.size() < 19) return -1;
-  return std::atoi(now.substr(11, 2).c_str()) * 3600 + std::atoi(now.substr(14, 2).c_str()) * 60 +
-         std::atoi(now.substr(17, 2).c_str());
-}
-
-int SecondsOfDay(const std::string& hhmm) {
-  return std::atoi(hhmm.substr(0, 2).c_str()) * 3600 + std::atoi(hhmm.substr(3, 2).c_str()) * 60;
-}
-
-// The clock went from `before` to `now` (a tick later) and passed `target`
-// on its way, midnight included; a clock set back passes nothing.
-bool Passed(int before, int now, int target) {
-  if (before < 0 || now < 0) return false;
-  if (before <= now) return before < target && target <= now;
-  // Over midnight, unless the clock was set back: a tick is seconds long,
-  // so a jump back of more than an hour is taken for a change of the clock.
-  const bool overMidnight = before - now > 12 * 3600;
-  return overMidnight && (target > before || target <= now);
+// "YYYY-MM-DD" of the day after.
+std::string NextDay(int year, int month, int day) {
+  using namespace std::chrono;
+  const year_month_day next{sys_days{std::chrono::year{year} / month / day} + days{1}};
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02u", int{next.year()}, unsigned{next.month()}, unsigned{next.day()});
+  return text;
 }
 
 }  // namespace
 
-bool SettleSceneFailure(const std::string& reason, int exitCode) {
-  const int row = g.queue.renderCursor;
-  const bool triesLeft = g.run.tries < 1 + Overnight().retries;
+FailureStep SettleSceneFailure(bool framesAllThere) {
   const bool goOn = Overnight().whenSceneFails == WhenSceneFails::kNext;
-  if (!triesLeft && !goOn) return false;
-  WatchJobEnded(JobResult::kFailed, exitCode, true);
-  ForgetRenderer();
-  g.rendering = 0;
-  if (triesLeft) {
-    // Again, after the frames on disk.
-    LaunchRenderJob();
-  } else {
-    MarkFailed(row, reason);
-    ++g.queue.renderCursor;
-    LaunchRenderJob();
-  }
-  g.queue.detailsReenable = g.queue.queueChanged = 0;
-  return true;
+  const bool triesLeft = g.run.tries < 1 + Overnight().retries;
+  // With the additions in play, a renderer that failed after its last frame
+  // has rendered the scene; the described queue ends the run regardless.
+  if (framesAllThere && (goOn || Overnight().retries > 0)) return FailureStep::kFinished;
+  if (triesLeft) return FailureStep::kRetry;
+  return goOn ? FailureStep::kPassOver : FailureStep::kEndRun;
 }
+
+bool GoesOnAfterFailure() { return Overnight().whenSceneFails == WhenSceneFails::kNext; }
 
 bool PassOverUnlaunchableScene(int row, const std::string& reason) {
   if (Overnight().whenSceneFails != WhenSceneFails::kNext) return false;
-  MarkFailed(row, reason);
+  MarkSceneFailed(row, reason);
   return true;
-}
-
-bool SceneFailed(int row) {
-  if (!ValidRow(row)) return false;
-  const std::string& path = g.queue.scenePaths[row];
-  return std::any_of(g.queue.failedScenes.begin(), g.queue.failedScenes.end(),
-                     [&](const auto& f) { return f.first == path; });
-}
-
-void ClearSceneFailures() { g.queue.failedScenes.clear(); }
-
-std::string QueueFinishedStatus() {
-  if (g.queue.failedScenes.empty()) return "LWSN was finished...";
-  return "Finished: " + std::to_string(g.queue.failedScenes.size()) + " of " + std::to_string(g.queue.count) +
-         " scenes failed";
-}
-
-std::string FailedScenesText() {
-  std::string text;
-  for (const auto& [path, reason] : g.queue.failedScenes) {
-    if (!text.empty()) text += ", ";
-    text += FilePart(path) + " (" + reason + ")";
-  }
-  return text;
 }
 
 bool FrameTimeoutReached() {
   const int minutes = Overnight().frameTimeoutMinutes;
-  if (minutes <= 0 || !g.job.active) return false;
-  return pf::SteadyMilliseconds() - g.job.lastRiseMs >= std::int64_t{minutes} * 60000;
+  if (minutes <= 0 || !g.job.active || !g.job.framesCountable) return false;
+  const bool loading = g.job.framesSeen <= g.job.framesAtStart;
+  const std::int64_t limit = std::int64_t{minutes} * pf::MinuteMs() * (loading ? 2 : 1);
+  return pf::SteadyMilliseconds() - g.job.lastRiseMs >= limit;
 }
+
+bool FrameTimeoutUnarmed() { return Overnight().frameTimeoutMinutes > 0 && g.job.active && !g.job.framesCountable; }
 
 std::string HungStatus() {
   return "LWSN hung! (no new frame for " + std::to_string(Overnight().frameTimeoutMinutes) + " min)";
 }
 
+std::string NextLocalTime(const std::string& nowIso, const std::string& hhmm, bool& tomorrow) {
+  tomorrow = false;
+  const int year = Digits(nowIso, 0, 4), month = Digits(nowIso, 5, 2), day = Digits(nowIso, 8, 2);
+  if (year < 0 || month < 1 || month > 12 || day < 1 || day > 31 || nowIso.size() < 19 || hhmm.size() != 5) return {};
+  const std::string todayAt = nowIso.substr(0, 11) + hhmm + ":00";
+  if (nowIso.compare(0, 19, todayAt) < 0) return todayAt;
+  tomorrow = true;
+  return NextDay(year, month, day) + "T" + hhmm + ":00";
+}
+
 bool BeginWaitForStartTime() {
   if (Overnight().startAt.empty()) return false;
+  bool tomorrow = false;
   g.waitingUntil = Overnight().startAt;
-  g.waitSecondsSeen = LocalSecondsOfDay();
-  pf::SetControlText(kStatusText, "Waiting until " + g.waitingUntil);
+  g.waitUntilLocal = NextLocalTime(pf::LocalTimeIso(), g.waitingUntil, tomorrow);
+  pf::SetControlText(kStatusText, "Waiting until " + g.waitingUntil + (tomorrow ? " tomorrow" : ""));
   pf::SetControlText(kStartQueueButton, "Stop Queue!");
   pf::StartTimer(kMainWindow, kRenderTimer, kWaitPeriod);
   return true;
@@ -129,18 +94,18 @@ bool WaitingForStartTime() { return !g.waitingUntil.empty(); }
 
 void CancelWaitForStartTime() {
   g.waitingUntil.clear();
-  g.waitSecondsSeen = -1;
+  g.waitUntilLocal.clear();
   pf::SetControlText(kStatusText, "Awaiting Action...");
   RefreshOutputListing();
   RefreshQueueState();
 }
 
-void WaitForStartTimeTick() {
-  if (!WaitingForStartTime()) return;
-  const int now = LocalSecondsOfDay();
-  const bool due = Passed(g.waitSecondsSeen, now, SecondsOfDay(g.waitingUntil));
-  g.waitSecondsSeen = now;
-  if (!due) return;
+bool StartTimeReached() {
+  if (!WaitingForStartTime()) return false;
+  const std::string now = pf::LocalTimeIso();
+  // A clock that cannot be read never starts the queue by mistake.
+  if (now.size() < 19 || g.waitUntilLocal.empty() || now.compare(0, 19, g.waitUntilLocal) < 0) return false;
   g.waitingUntil.clear();
-  StartQueueNow();
+  g.waitUntilLocal.clear();
+  return true;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/text.h"
+#include "render/failed_scenes.h"
 #include "render/overnight_run.h"
 #include "platform/platform.h"
 #include "ui/main_window.h"

@@ -7,14 +7,16 @@
 #include "core/text.h"
 #include "platform/platform.h"
 #include "render/build_detection.h"
+#include "render/failed_scenes.h"
 #include "render/frame_check.h"
 #include "render/output_tools.h"
 #include "render/overnight_run.h"
 #include "render/progress.h"
+#include "render/renderer_process.h"
+#include "render/run_end.h"
 #include "render/run_watch.h"
-#include "render/supervision.h"
 #include "ui/main_window.h"
-#include "ui/tray_about.h"
+#include "ui/tray_ids.h"
 
 namespace {
 
@@ -53,12 +55,15 @@ void RestartRenderTimer() {
   pf::StartTimer(kMainWindow, kRenderTimer, kRenderPeriod);
 }
 
-// A missing output folder is made (one level); a failure shows up as a
-// renderer that writes no frames.
-void PrepareOutput(const SceneEntry& entry) {
+// A missing output folder is made (one level). Described, a folder that
+// could not be made shows up as a renderer that writes no frames; a night
+// told to go on passes the scene over instead (false), so that a share
+// gone offline does not "finish" every scene in seconds.
+bool PrepareOutput(const SceneEntry& entry) {
   const std::string& directory = entry[kFieldOutputDir];
   if (!directory.empty() && pf::QueryFileSize(directory) != -2) pf::MakeDirectory(directory);
   if (g.logCapableBuild) pf::DeletePath(RendererLogPath());
+  return !GoesOnAfterFailure() || directory.empty() || pf::QueryFileSize(directory) == -2;
 }
 
 void ShowRenderingState(int row) {
@@ -66,34 +71,49 @@ void ShowRenderingState(int row) {
                       kOutputDirButton, kOutputFilenameButton, kLoadProjectButton, kSaveProjectButton,
                       kSettingsButton, kFirstFrameButton, kLastFrameButton, kFrameStepButton})
     pf::SetControlEnabled(control, false);
-  pf::SetControlText(kStatusText, "Rendering: " + FilePart(g.queue.scenePaths[row]));
+  std::string status = "Rendering: " + FilePart(g.queue.scenePaths[row]);
+  // Said once, as the job starts: a timeout that cannot see frames would
+  // end every scene.
+  if (FrameTimeoutUnarmed()) status += " (no frame timeout: its frames cannot be counted)";
+  pf::SetControlText(kStatusText, status);
   pf::SetControlText(kStartQueueButton, "Stop Queue!");
   pf::Pause(10);
   // Without a tray icon a hidden window could not be brought back.
   if (pf::TrayIconShown(kTrayIcon)) pf::SetWindowVisible(kMainWindow, false);
 }
 
+// A frame cut off when the renderer was stopped or crashed would be counted
+// as rendered: it is moved aside, and the scene continues from it. A scene
+// is judged once, and again only after a renderer of ours worked on it, so
+// that no Start or retry looks at a frame twice. True when one was moved.
+bool SetAsideCutOffFrame(int row) {
+  const std::string& path = g.queue.scenePaths[row];
+  if (!g.settings.overnight.checkLastFrame || !g.framesJudged.insert(path).second) return false;
+  // This program's own renderer wrote the scene's last frame moments ago and
+  // has ended: the frame is not another program's work in progress.
+  const bool ownWriterEnded = path == g.lastEndedScene;
+  const std::string moved = MoveAsideCutOffLastFrame(g.queue.fields[row], ownWriterEnded);
+  if (!moved.empty()) NoteCutOffFrame(row, moved);
+  return !moved.empty();
+}
+
 // A row whose frames are all there is done, whatever its state says: every
 // row but the first of a reloaded project starts with state 0, and a
-// renderer must never be given a first frame past the last.
+// renderer must never be given a first frame past the last. A row whose
+// cut-off last frame was moved aside is not done, whatever it looked like.
 bool RowDone(int row) {
   if (!ValidRow(row)) return false;
+  if (SetAsideCutOffFrame(row)) g.queue.renderStates[row] = 0;
   const SceneEntry& entry = g.queue.fields[row];
-  const bool looksDone = RenderState(row) == 2 || SceneComplete(entry, CountFrameFiles(entry));
-  // A scene whose last frame was cut off only looks done: the frame goes and
-  // the scene continues from it.
-  if (looksDone && g.settings.overnight.checkLastFrame && DropCutOffLastFrame(entry)) {
-    g.queue.renderStates[row] = 0;
-    return false;
-  }
-  if (looksDone) g.queue.renderStates[row] = 2;
-  return looksDone;
+  const bool done = RenderState(row) == 2 || SceneComplete(entry, CountFrameFiles(entry));
+  if (done) g.queue.renderStates[row] = 2;
+  return done;
 }
 
 // Skips the rows that are done, and those a run left behind as failed;
 // the row reached is the one launched.
 int SkipDoneRows() {
-  while (RowDone(g.queue.renderCursor) || SceneFailed(g.queue.renderCursor)) {
+  while (SceneFailed(g.queue.renderCursor) || RowDone(g.queue.renderCursor)) {
     ++g.queue.renderCursor;
     pf::SetControlState(kQueueList, g.queue.renderCursor);
   }
@@ -102,23 +122,33 @@ int SkipDoneRows() {
 
 // A scene that cannot be launched. Nobody may be there at night: with NEXT
 // it is left behind as failed, without a box, and the launch goes on with
-// the next row (true). Otherwise the run ends here: recorded, and the
-// system may sleep while the box waits for someone to click it.
+// the next row (true). Otherwise the run ends here, and the box waits for
+// someone after the system is let go.
 bool PassOver(int row, long long firstFrame, const std::string& reason, const std::string& message) {
-  WatchJobNotStarted(row, firstFrame);
+  WatchJobNotStarted(row, firstFrame, reason);
   if (PassOverUnlaunchableScene(row, reason)) {
     ++g.queue.renderCursor;
     return true;
   }
-  g.queue.renderCursor = 0;
-  pf::ShowMessage("Error!", message, pf::kBoxError);
+  // A retry that cannot start ends as the failure it follows.
+  EndRun(RunOutcome::kFailed, g.run.failureStatus, message);
   return false;
 }
 
 // Only a queue told to go on looks for the scene file itself: otherwise the
 // renderer reports a missing scene as it always did.
-bool SceneFileGone(int row) {
-  return g.settings.overnight.whenSceneFails == WhenSceneFails::kNext && pf::QueryFileSize(g.queue.scenePaths[row]) < 0;
+bool SceneFileGone(int row) { return GoesOnAfterFailure() && pf::QueryFileSize(g.queue.scenePaths[row]) < 0; }
+
+// The launch reached the end of the queue: a run that was under way went
+// through it; a Start found nothing to render.
+void QueueEndReached() {
+  g.queue.currentScene = g.rendererExitCode = g.queue.renderCursor = 0;
+  if (!g.run.active) {
+    EndRun(RunOutcome::kNothingLeft, "");
+    return;
+  }
+  WatchQueueFinished();
+  EndRun(RunOutcome::kFinished, QueueFinishedStatus());
 }
 
 // One launch attempt at the render cursor: true when it is settled (started,
@@ -127,11 +157,7 @@ bool LaunchRow() {
   const int row = SkipDoneRows();
   SelectRow(row);
   if (row >= g.queue.count || !ValidRow(row)) {
-    // The whole queue is done: nothing starts, the timer keeps ticking.
-    RestartRenderTimer();
-    g.queue.currentScene = g.rendererExitCode = g.queue.renderCursor = 0;
-    if (g.run.active && !g.queue.failedScenes.empty()) pf::SetControlText(kStatusText, QueueFinishedStatus());
-    WatchQueueFinished();
+    QueueEndReached();
     return true;
   }
   const long long sceneFirst = ReadNumber(g.queue.fields[row][kFieldFirstFrame]);
@@ -142,16 +168,12 @@ bool LaunchRow() {
   RefreshOutputListing();
   RestartRenderTimer();
   const SceneEntry& entry = g.queue.fields[row];
-  // A frame cut off when the renderer was stopped or crashed would be
-  // counted as rendered: it goes, and the scene continues from it.
-  if (g.settings.overnight.checkLastFrame && g.framesFound > 2 && DropCutOffLastFrame(entry)) RefreshOutputListing();
   const std::int64_t firstFrame = FirstFrameToRender(entry);
-  PrepareOutput(entry);
+  if (!PrepareOutput(entry)) return !PassOver(row, firstFrame, "output folder could not be made", "");
   const int flags = pf::ControlState(kConsoleViewCheck) == 1 ? 0 : pf::kRunHidden;
   g.rendererProcess = pf::StartProgram(g.settings.rendererPath, RendererParameters(row, firstFrame),
                                        DirectoryPart(g.settings.rendererPath), flags);
   if (g.rendererProcess == 0) {
-    // Reported, and the window stays as it was before the launch.
     return !PassOver(row, firstFrame, "the renderer did not start",
                      "Could not start the renderer:\n" + g.settings.rendererPath);
   }
@@ -159,8 +181,10 @@ bool LaunchRow() {
   pf::SetProcessPriority(g.rendererProcess, g.rendererPriority);
   g.rendering = 1;
   g.rendererExitCode = pf::kStillActive;
-  ShowRenderingState(row);
+  // What this renderer leaves is judged at the scene's next launch.
+  g.framesJudged.erase(g.queue.scenePaths[row]);
   WatchJobStarted(row, firstFrame);
+  ShowRenderingState(row);
   return true;
 }
 
@@ -209,20 +233,10 @@ void LaunchRenderJob() {
   }
 }
 
-void ApplyRendererPriority() {
-  if (g.rendererProcess <= 0) return;
-  g.rendererPriority = pf::ControlState(kHighPriorityCheck) == 1 ? pf::kPriorityHigh : pf::kPriorityIdle;
-  pf::SetProcessPriority(g.rendererProcess, g.rendererPriority);
-}
-
-void ForgetRenderer() {
-  if (g.rendererProcess) pf::ReleaseProcess(g.rendererProcess);
-  g.rendererProcess = 0;
-}
-
 void StartQueue() {
   // Start tries every scene a run left behind again.
   ClearSceneFailures();
+  g.run.failureStatus.clear();
   if (BeginWaitForStartTime()) return;
   StartQueueNow();
 }
@@ -234,20 +248,6 @@ void StartQueueNow() {
   g.queue.detailsReenable = g.queue.queueChanged = 0;
   LaunchRenderJob();
   g.queue.detailsReenable = g.queue.queueChanged = 0;
-}
-
-void StopQueue() {
-  pf::SetControlState(kQueueList, 0);
-  if (g.rendererProcess > 0) {
-    pf::TerminateProgram(g.rendererProcess, 0);
-    WatchJobEnded(JobResult::kStopped, 0);
-    ForgetRenderer();
-    g.rendering = 0;
-    g.rendererExitCode = -1;
-  }
-  g.queue.queueChanged = 1;
-  CheckRenderCompletion();
-  RefreshQueueState();
 }
 
 void ViewSceneInLightWave() {

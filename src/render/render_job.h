@@ -19,18 +19,11 @@ std::string RendererParameters(int row, long long firstFrame);
 // the queue is done or the scene cannot be rendered.
 void LaunchRenderJob();
 
-// Gives the running renderer the class HighPriorityCheck asks for.
-void ApplyRendererPriority();
-
-// Lets go of the renderer process: its handle is released and forgotten.
-void ForgetRenderer();
-
 // The start button while nothing renders (it may wait for the "Start at"
 // time first), and while something does.
 void StartQueue();
 // The queue starts now, from its first row.
 void StartQueueNow();
-void StopQueue();
 
 // Opens the selected scene in LightWave (lightwav.exe beside lwsn.exe).
 void ViewSceneInLightWave();

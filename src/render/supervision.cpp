@@ -5,11 +5,14 @@
 #include "core/program_state.h"
 #include "core/scene_queue.h"
 #include "platform/platform.h"
+#include "render/failed_scenes.h"
 #include "render/idle_trigger.h"
 #include "render/output_tools.h"
 #include "render/overnight_run.h"
 #include "render/progress.h"
 #include "render/render_job.h"
+#include "render/renderer_process.h"
+#include "render/run_end.h"
 #include "render/run_watch.h"
 #include "ui/main_window.h"
 #include "ui/tray_about.h"
@@ -18,34 +21,29 @@ namespace {
 
 void SelectRow(int row) { pf::SetControlState(kQueueList, row); }
 
-// The display describes an idle program once a run is over: frames text,
-// percentage, the start button's caption, the editing controls and the
-// tray picture.
-void ShowIdleProgram() {
-  RefreshOutputListing();
-  RefreshQueueState();
-  pf::SetControlEnabled(kAddSceneButton, true);
-  RestoreIdleTrayIcon();
+const SceneEntry* RenderingEntry() {
+  const int row = g.queue.renderCursor;
+  return row >= 0 && row < static_cast<int>(g.queue.fields.size()) ? &g.queue.fields[row] : nullptr;
 }
 
-// Stopped, killed, crashed or failed: the run ends and the queue goes back
-// to its first row; scenes done stay done, so Start continues.
-void EndRun(const std::string& status) {
-  pf::SetControlText(kStatusText, status);
-  SelectRow(0);
-  g.queue.renderCursor = g.queue.currentScene = g.rendererExitCode = 0;
-  ForgetRenderer();
-  g.rendering = 0;
-  g.queue.detailsReenable = g.queue.queueChanged = 1;
-  RefreshQueueState();
-  RebuildQueueDisplay();
-  SelectRow(0);
-  ShowIdleProgram();
-  BringMainWindowToFront();
+bool FramesAllThere() {
+  const SceneEntry* entry = RenderingEntry();
+  return entry && SceneComplete(*entry, CountFrameFiles(*entry));
 }
 
-// Row 0 becomes the current scene; its progress comes from its own frames,
-// never from the count of the scene that just finished.
+// A night told to go on does not take a renderer that wrote nothing for a
+// finished scene: with the output share gone, every scene would "finish" in
+// seconds. Only when frames were expected and can be counted.
+bool WroteNoFrames() {
+  const SceneEntry* entry = RenderingEntry();
+  if (!GoesOnAfterFailure() || !entry || !g.job.active || !g.job.framesCountable) return false;
+  if (g.job.first > g.job.last) return false;
+  return CountFrameFiles(*entry) <= g.job.framesAtStart;
+}
+
+// The scene's row counts as rendered; row 0 becomes the current scene, its
+// progress from its own frames, never from the count of the scene that
+// just finished.
 void FinishScene() {
   g.queue.detailsReenable = 0;
   pf::SetControlText(kStatusText, "LWSN was finished...");
@@ -63,24 +61,54 @@ void FinishScene() {
   BringMainWindowToFront();
 }
 
-// After a finished scene: the next one, or the end of the queue.
+// After a finished scene: the next one, or the end of the queue, which the
+// launch reaches and ends the run at.
 void LaunchNextScene() {
   ++g.queue.renderCursor;
   RecountQueue();
-  if (g.queue.renderCursor >= g.queue.count) {
-    WatchQueueFinished();
-    pf::SetControlText(kStatusText, QueueFinishedStatus());
-    SelectRow(0);
-    g.queue.currentScene = g.rendererExitCode = g.queue.renderCursor = 0;
-    ShowIdleProgram();
-    return;
-  }
   SelectRow(g.queue.renderCursor);
-  g.queue.currentScene = g.queue.renderCursor;
+  g.queue.currentScene = g.queue.renderCursor < g.queue.count ? g.queue.renderCursor : 0;
   LaunchRenderJob();
   // As Start does: the check boxes keep their state for the whole run.
   g.queue.detailsReenable = g.queue.queueChanged = 0;
-  if (!g.rendering) ShowIdleProgram();
+}
+
+void SceneRendered(int exitCode, const std::string& note = "") {
+  WatchJobEnded(JobResult::kFinished, exitCode, note);
+  FinishScene();
+  LaunchNextScene();
+}
+
+// Carries out what the failure settlement decides for the scene that
+// rendered: reason as the finish balloon names it, status as the run's end
+// shows it.
+void SceneFailedWith(const std::string& reason, int exitCode, const std::string& status) {
+  const std::string note = reason == "no frames written" ? reason : "";
+  switch (SettleSceneFailure(FramesAllThere())) {
+    case FailureStep::kFinished:
+      SceneRendered(exitCode);
+      return;
+    case FailureStep::kRetry:
+      WatchJobEnded(JobResult::kFailed, exitCode, note);
+      ForgetRenderer();
+      g.rendering = 0;
+      g.run.failureStatus = status;
+      LaunchRenderJob();
+      break;
+    case FailureStep::kPassOver:
+      WatchJobEnded(JobResult::kFailed, exitCode, note);
+      ForgetRenderer();
+      g.rendering = 0;
+      MarkSceneFailed(g.queue.renderCursor, reason);
+      ++g.queue.renderCursor;
+      LaunchRenderJob();
+      break;
+    case FailureStep::kEndRun:
+      WatchJobEnded(JobResult::kFailed, exitCode, note);
+      EndRun(RunOutcome::kFailed, status);
+      return;
+  }
+  g.queue.detailsReenable = g.queue.queueChanged = 0;
 }
 
 }  // namespace
@@ -100,30 +128,10 @@ void SupervisionTick() {
   IdleTick();
 }
 
-namespace {
-
-// The scene is tried again or passed over; when nothing renders after that
-// (the queue went through, or a launch ended the run) the display is idle.
-bool GoOnAfterFailure(const std::string& reason, int exitCode) {
-  if (!SettleSceneFailure(reason, exitCode)) return false;
-  if (g.rendering) return true;
-  SelectRow(0);
-  g.queue.currentScene = g.rendererExitCode = g.queue.renderCursor = 0;
-  RebuildQueueDisplay();
-  SelectRow(0);
-  ShowIdleProgram();
-  BringMainWindowToFront();
-  return true;
-}
-
-}  // namespace
-
 void EndHungRenderer() {
   const std::string status = HungStatus();
-  pf::TerminateProgram(g.rendererProcess, 1);
-  if (GoOnAfterFailure("hung", -1)) return;
-  WatchJobEnded(JobResult::kFailed, -1);
-  EndRun(status);
+  EndRenderer(1);
+  SceneFailedWith("hung", -1, status);
 }
 
 void CheckRenderCompletion() {
@@ -135,20 +143,33 @@ void CheckRenderCompletion() {
   // process already let go) never is.
   const bool rendererEnded = g.rendererProcess > 0;
   if (code < 0) {
-    if (rendererEnded && GoOnAfterFailure("crashed, exit code " + std::to_string(code), code)) return;
+    if (rendererEnded) {
+      SceneFailedWith("crashed, exit code " + std::to_string(code), code, "LWSN was terminated!");
+      return;
+    }
     WatchJobEnded(JobResult::kFailed, code);
-    EndRun("LWSN was terminated!");
+    EndRun(RunOutcome::kFailed, "LWSN was terminated!");
     return;
   }
   if (code > 0 && (code != pf::kStillActive || endedWith259)) {
-    if (rendererEnded && GoOnAfterFailure("exit code " + std::to_string(code), code)) return;
-    WatchJobEnded(JobResult::kFailed, code);
-    EndRun("LWSN failed! (exit code " + std::to_string(code) + ")");
+    SceneFailedWith("exit code " + std::to_string(code), code, "LWSN failed! (exit code " + std::to_string(code) + ")");
     return;
   }
   if (code != 0 || g.rendererProcess <= 0) return;   // still running
-  WatchJobEnded(JobResult::kFinished, 0);
-  FinishScene();
-  const int cursor = g.queue.renderCursor;
-  if (cursor < static_cast<int>(g.queue.renderStates.size()) && g.queue.renderStates[cursor] == 2) LaunchNextScene();
+  if (WroteNoFrames()) {
+    SceneFailedWith("no frames written", 0, "LWSN failed! (no frames written)");
+    return;
+  }
+  SceneRendered(0);
+}
+
+void StopQueue() {
+  pf::SetControlState(kQueueList, 0);
+  if (g.rendererProcess > 0) {
+    EndRenderer(0);
+    WatchJobEnded(JobResult::kStopped, 0);
+  }
+  g.queue.queueChanged = 1;
+  EndRun(RunOutcome::kStoppedByUser, "LWSN was terminated!");
+  RefreshQueueState();
 }

@@ -1,5 +1,5 @@
 // Watching a render job on the render timer's ticks: the renderer's exit
-// code, the frames it wrote, and what follows when it ends.
+// code, the frames it wrote, and what follows when it ends; and Stop.
 #pragma once
 
 // One tick of the render timer while a job runs.
@@ -13,3 +13,6 @@ void EndHungRenderer();
 // run as terminated, a positive one as failed; 0 marks the scene done and
 // starts the next one; 259 (still running) changes nothing.
 void CheckRenderCompletion();
+
+// The button while a job runs: the renderer is ended and the run with it.
+void StopQueue();

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/program_state.h"
+#include "core/unattended.h"
 #include "core/text.h"
 #include "platform/platform.h"
 #include "scene/line_stream.h"
@@ -195,7 +196,7 @@ bool CheckSceneFile(const std::string& path) {
   bool accepted = lines.Open(path) && lines.Next(first) && WithoutLineEnd(first) == "LWSC";
   lines.Close();
   if (!accepted) {
-    pf::ShowMessage("Error!",
+    ShowNotice("Error!",
                     "'" + path + "'\nis corrupted, or not a valid Lightwave Scene file!\n\nNo file loaded!",
                     pf::kBoxError);
   }
@@ -215,7 +216,7 @@ void CheckOutputDrive(int row) {
   for (const auto& root : pf::ListDriveRoots())
     if (EqualsNoCase(drive, root)) return;
   directory = g.placeholder;
-  pf::ShowMessage("INFO",
+  ShowNotice("INFO",
                   "Output drive '" + drive + "' in '" + FilePart(g.queue.scenePaths[row]) +
                       "' was not found on your system, please relocate.",
                   pf::kBoxInfo);

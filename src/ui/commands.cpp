@@ -17,8 +17,6 @@ void AddSystemMenuCommands() {
   pf::AddSystemMenuItem(kMainWindow, kFarmCommand, kFarmText);
 }
 
-bool TrayOffersCommands() { return !(g.settings.overnight == OvernightSettings{}); }
-
 void AddTrayCommands(int menu, bool separator) {
   if (separator) pf::AddMenuSeparator(menu);
   pf::AddMenuItem(menu, kOvernightCommand, kOvernightText);

@@ -11,11 +11,6 @@ constexpr int kFarmCommand = 0x2020;       // "Send Queue to Farm..."
 // Below a separator on the main window's system menu; once, right after the
 // window is created.
 void AddSystemMenuCommands();
-// Whether the tray menu offers the commands: only once an overnight setting
-// differs from its default, so a user who never changed one keeps the tray
-// menu as it always was (nothing with an empty queue). The system menu
-// offers them always.
-bool TrayOffersCommands();
 // Appends the commands to a popup menu being built; with separator, below
 // one.
 void AddTrayCommands(int menu, bool separator);

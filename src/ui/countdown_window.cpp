@@ -5,6 +5,7 @@
 
 #include "core/program_state.h"
 #include "persist/settings_file.h"
+#include "render/job_history.h"
 #include "platform/platform.h"
 #include "ui/main_window.h"
 #include "ui/nested_loop.h"
@@ -13,7 +14,6 @@ namespace {
 
 using pf::ControlKind;
 
-constexpr std::int64_t kCountdownMs = 60000;
 constexpr int kTickMs = 1000;
 
 // The countdown that runs now; the loop's handler has no other way to it.
@@ -23,6 +23,18 @@ struct Countdown {
   bool reachedZero = false;
 };
 Countdown countdown;
+
+const char* ActionWord(WhenQueueDone action) {
+  return action == WhenQueueDone::kSleep ? "sleep" : action == WhenQueueDone::kHibernate ? "hibernate" : "shut down";
+}
+
+// The system said no (hibernation off, a policy): the program stays, and
+// says so where the user looks in the morning.
+void TellRefusal(WhenQueueDone action) {
+  const std::string text = std::string("Windows refused to ") + ActionWord(action) + " the computer.";
+  pf::SetControlText(kStatusText, text);
+  AppendHistoryLine(NoteLine(pf::LocalTimeIso(), text));
+}
 
 std::string CountdownText(WhenQueueDone action, std::int64_t seconds) {
   const char* what = action == WhenQueueDone::kSleep       ? "will go to sleep in "
@@ -76,12 +88,14 @@ bool HandleCountdownEvent(const pf::Event& event) {
 void OfferQueueDoneAction() {
   const WhenQueueDone action = g.settings.overnight.whenQueueDone;
   if (action == WhenQueueDone::kNothing) return;
-  countdown = {action, pf::SteadyMilliseconds() + kCountdownMs, false};
+  // A minute; the tests shorten it.
+  const std::int64_t countdownMs = pf::MinuteMs();
+  countdown = {action, pf::SteadyMilliseconds() + countdownMs, false};
 
   int x = pf::WindowX(kMainWindow);
   int y = pf::WindowY(kMainWindow);
   CreateCountdownWindow();
-  pf::SetControlText(kCountdownLabel, CountdownText(action, kCountdownMs / kTickMs));
+  pf::SetControlText(kCountdownLabel, CountdownText(action, (countdownMs + kTickMs - 1) / kTickMs));
   pf::PlaceWindow(kCountdownWindow, x + 20, y + 20);
   pf::SetWindowVisible(kCountdownWindow, true);
   // Whoever is at the computer must see it, above whatever they work in.
@@ -93,5 +107,8 @@ void OfferQueueDoneAction() {
   pf::CloseWindowNumber(kCountdownWindow);
   if (!countdown.reachedZero) return;
   SaveSettings();
-  pf::RequestPowerAction(PowerActionOf(countdown.action));
+  // History lines that wait in memory go out while there is a disk to
+  // write them to.
+  if (!g.historyBacklog.empty()) AppendHistoryLine("");
+  if (!pf::RequestPowerAction(PowerActionOf(countdown.action))) TellRefusal(countdown.action);
 }

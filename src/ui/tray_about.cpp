@@ -2,7 +2,7 @@
 
 #include "core/program_state.h"
 #include "platform/platform.h"
-#include "render/overnight_run.h"
+#include "render/failed_scenes.h"
 #include "ui/commands.h"
 #include "ui/main_window.h"
 
@@ -38,7 +38,7 @@ void BuildQueueStatusMenu() {
     std::string percent = i < static_cast<int>(g.queue.fields.size()) ? g.queue.fields[i][kFieldPercentDone] : "";
     pf::AddMenuItem(kQueueStatusMenu, i + 2, path + (SceneFailed(i) ? "  -  (failed)" : "  -  (" + percent + "% done)"));
   }
-  if (TrayOffersCommands()) AddTrayCommands(kQueueStatusMenu, true);
+  AddTrayCommands(kQueueStatusMenu, true);
 }
 
 void BuildCommandMenu() {

@@ -161,7 +161,9 @@ TEST_F(MainLoopTest, TrayLeftClickBringsTheHiddenWindowToTheFront) {
   EXPECT_EQ(tail, expected);
 }
 
-TEST_F(MainLoopTest, TrayRightClickShowsTheQueueStatusOnlyWithScenesQueued) {
+// The queue status lines come first, as they always did; the commands of
+// the additions stand below a separator, and alone with no scene queued.
+TEST_F(MainLoopTest, TrayRightClickShowsTheQueueStatusLinesFirst) {
   headless::PushTray(1);
   headless::OnEventsDrained([] {
     g.queue.scenePaths = {"C:\\Scenes\\a.lws", "C:\\Scenes\\b.lws"};
@@ -180,9 +182,11 @@ TEST_F(MainLoopTest, TrayRightClickShowsTheQueueStatusOnlyWithScenesQueued) {
   std::vector<std::string> menus;
   for (const auto& line : headless::Log())
     if (line.rfind("menu", 0) == 0) menus.push_back(line);
-  ASSERT_EQ(menus.size(), 1u);
-  EXPECT_EQ(menus[0],
-            "menu | 1 Render Progress: | - | 2 C:\\Scenes\\a.lws  -  (40% done) | 3 C:\\Scenes\\b.lws  -  (0% done)");
+  const std::string commands = "8208 Overnight Settings... | 8224 Send Queue to Farm...";
+  ASSERT_EQ(menus.size(), 2u);
+  EXPECT_EQ(menus[0], "menu | " + commands);
+  EXPECT_EQ(menus[1], "menu | 1 Render Progress: | - | 2 C:\\Scenes\\a.lws  -  (40% done) | 3 C:\\Scenes\\b.lws  -  "
+                      "(0% done) | - | " + commands);
 }
 
 }  // namespace

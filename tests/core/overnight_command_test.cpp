@@ -39,9 +39,8 @@ class OvernightCommandTest : public ProgramTest {
   }
 };
 
-// The system menu offers the command always; the tray menu once an
-// overnight setting is in use, also with no scene queued, and otherwise
-// stays as it always was.
+// Both menus offer the commands always: the tray menu below its queue
+// status lines, and alone with no scene queued.
 TEST_F(OvernightCommandTest, TheMenusOfferTheCommand) {
   struct Row {
     const char* what;
@@ -51,8 +50,8 @@ TEST_F(OvernightCommandTest, TheMenusOfferTheCommand) {
   };
   const std::string status = "menu | 1 Render Progress: | - | 2 C:\\S\\a.lws  -  (20% done)";
   const Row rows[] = {
-      {"defaults, no scene", "", false, {}},
-      {"defaults, a scene", "", true, {status}},
+      {"defaults, no scene", "", false, {"menu | 8208 Overnight Settings... | 8224 Send Queue to Farm..."}},
+      {"defaults, a scene", "", true, {status + " | - | 8208 Overnight Settings... | 8224 Send Queue to Farm..."}},
       {"in use, no scene", "[Overnight]\r\nRetries = 1\r\n", false, {"menu | 8208 Overnight Settings... | 8224 Send Queue to Farm..."}},
       {"in use, a scene", "[Overnight]\r\nStart at = 22:30\r\n", true,
        {status + " | - | 8208 Overnight Settings... | 8224 Send Queue to Farm..."}},

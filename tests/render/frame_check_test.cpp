@@ -1,5 +1,5 @@
 // Finding the frame a crash cut off: what a frame's own bytes prove, and
-// which file of the output folder is looked at and deleted.
+// which file of the output folder is looked at and moved aside.
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -25,11 +25,14 @@ std::string Cut(const std::string& bytes, std::size_t missing = 1) {
   return bytes.substr(0, bytes.size() - missing);
 }
 
-// A 24-bit BMP: file header, info header, rows padded to 4 bytes.
-std::string Bmp(int width, int height) {
-  const std::uint32_t row = (width * 3 + 3) / 4 * 4, pixels = row * height;
-  return "BM" + Le32(54 + pixels) + Le32(0) + Le32(54) + Le32(40) + Le32(width) + Le32(height) + Le16(1) +
-         Le16(24) + Le32(0) + Le32(pixels) + Le32(2835) + Le32(2835) + Le32(0) + Le32(0) +
+// A 24-bit BMP: file header, info header, rows padded to 4 bytes. Some
+// writers put 0 or a wrong number in the file-size field; a negative height
+// stores the rows top down.
+std::string Bmp(int width, int height, std::int64_t sizeField = -1, std::uint32_t compression = 0) {
+  const std::uint32_t row = (width * 3 + 3) / 4 * 4, pixels = row * (height < 0 ? -height : height);
+  const std::uint32_t size = sizeField < 0 ? 54 + pixels : static_cast<std::uint32_t>(sizeField);
+  return "BM" + Le32(size) + Le32(0) + Le32(54) + Le32(40) + Le32(width) + Le32(static_cast<std::uint32_t>(height)) +
+         Le16(1) + Le16(24) + Le32(compression) + Le32(pixels) + Le32(2835) + Le32(2835) + Le32(0) + Le32(0) +
          std::string(pixels, '\x40');
 }
 
@@ -99,7 +102,13 @@ TEST_F(FrameCheckTest, OnlyAFramesOwnBytesProveItCutOff) {
       {"whole.bmp", Bmp(3, 2), false},
       {"cut.bmp", Cut(Bmp(3, 2)), true},
       {"CUT.BMP", Cut(Bmp(3, 2), 20), true},
-      {"header.bmp", "BM\x10", true},
+      {"size field 0.bmp", Bmp(3, 2, 0), false},
+      {"size field too big.bmp", Bmp(3, 2, 5000), false},
+      {"size field 0, cut.bmp", Cut(Bmp(3, 2, 0)), true},
+      {"top down.bmp", Bmp(3, -2), false},
+      {"top down cut.bmp", Cut(Bmp(3, -2)), true},
+      {"rle8.bmp", Cut(Bmp(3, 2, -1, 1)), false},
+      {"header.bmp", "BM\x10", false},
       {"text.bmp", "not a bitmap at all", false},
       {"type2.tga", Tga(2, 4, 3, 24), false},
       {"type2cut.tga", Cut(Tga(2, 4, 3, 24)), true},
@@ -114,18 +123,21 @@ TEST_F(FrameCheckTest, OnlyAFramesOwnBytesProveItCutOff) {
       {"nottga.tga", notTga, false},
       {"whole.png", Png(100), false},
       {"cut.png", Cut(Png(100)), true},
-      {"trailing.png", Png(100) + '\0', true},
+      {"trailing.png", Png(100) + '\0', false},
+      {"trailing 64 KB.png", Png(100) + std::string(64 * 1024, '\0'), true},
       {"signature.png", kPngSignature, true},
+      {"half a signature.png", kPngSignature.substr(0, 4), false},
       {"jpeg.png", Cut(Jpeg(50)), false},
       {"whole.jpg", Jpeg(50), false},
       {"cut.jpg", Cut(Jpeg(50)), true},
       {"WHOLE.JPEG", Jpeg(50), false},
       {"cut.jpeg", Cut(Jpeg(50), 3), true},
+      {"trailing.jpg", Jpeg(50) + "padding", false},
       {"whole.iff", Iff(40), false},
       {"cut.iff", Cut(Iff(40)), true},
       {"cut.lwi", Cut(Iff(40)), true},
       {"whole.ilbm", Iff(40), false},
-      {"header.iff", std::string("FORM\0\0", 6), true},
+      {"header.iff", std::string("FORM\0\0", 6), false},
       {"five.exr", "v/1\x01\x02", false},
       {"big.tga", bigTga, false},
       {"bigcut.tga", Cut(bigTga), true},
@@ -159,7 +171,7 @@ TEST_F(FrameCheckTest, OnlyAFramesOwnBytesProveItCutOff) {
   }
 }
 
-TEST_F(FrameCheckTest, OnlyTheHighestNumberedFrameIsDroppedWhenCutOff) {
+TEST_F(FrameCheckTest, OnlyTheScenesHighestNumberedFrameIsMovedAsideWhenCutOff) {
   const std::string whole = Tga(2, 2, 2, 24), cut = Cut(whole);
   using Files = std::vector<std::pair<std::string, std::string>>;   // a name ending in "/" is a folder
   const Files firstFour = {
@@ -172,32 +184,49 @@ TEST_F(FrameCheckTest, OnlyTheHighestNumberedFrameIsDroppedWhenCutOff) {
     const char* what;
     std::string prefix;
     Files files;
-    std::string locked, highest, deleted;
+    std::string busy, highest, moved, movedTo;   // busy: being written; movedTo: the name it gets
+    bool ownWriter = false;                      // this program's renderer wrote it and ended
   };
   const std::vector<Row> rows = {
-      {"the cut last frame goes", "img", with({{"img0005.tga", cut}}), "", "img0005.tga", "img0005.tga"},
+      {"the cut last frame is moved aside", "img", with({{"img0005.tga", cut}}), "", "img0005.tga", "img0005.tga",
+       "img0005.tga.cut"},
+      {"numbered when that name is taken", "img", with({{"img0005.tga", cut}, {"img0005.tga.cut", cut}}), "",
+       "img0005.tga", "img0005.tga", "img0005.tga.cut2"},
       {"a whole last frame stays, a 0-byte one before it too", "img",
        {{"img0001.tga", whole}, {"img0002.tga", whole}, {"img0003.tga", ""}, {"img0004.tga", whole},
         {"img0005.tga", whole}},
-       "", "img0005.tga", ""},
-      {"a 0-byte last frame goes", "img", with({{"img0005.tga", ""}}), "", "img0005.tga", "img0005.tga"},
-      {"numbers order frames, not names", "img", {{"img0010.tga", cut}, {"img0002.tga", whole}, {"img9.tga", whole}},
-       "", "img0010.tga", "img0010.tga"},
-      {"letter case and the _ are a frame's too", "img", with({{"IMG_0005.TGA", cut}}), "", "IMG_0005.TGA",
-       "IMG_0005.TGA"},
+       "", "img0005.tga", "", ""},
+      {"a 0-byte last frame is moved", "img", with({{"img0005.tga", ""}}), "", "img0005.tga", "img0005.tga",
+       "img0005.tga.cut"},
+      {"numbers order frames, not names", "img", {{"img0010.tga", cut}, {"img0002.tga", whole}, {"img9.tga", cut}},
+       "", "img0010.tga", "img0010.tga", "img0010.tga.cut"},
+      {"letter case is a frame's too", "img", with({{"IMG0005.TGA", cut}}), "", "IMG0005.TGA", "IMG0005.TGA",
+       "IMG0005.TGA.cut"},
+      {"an old frame above the range is never judged", "img", with({{"img0021.tga", cut}}), "", "img0004.tga", "",
+       ""},
+      {"a frame below the range is never judged", "img", {{"img0000.tga", cut}}, "", "", "", ""},
+      {"a longer prefix's frame is not this scene's", "img", with({{"img20001.tga", cut}}), "", "img0004.tga", "",
+       ""},
       {"names unlike a frame's are never chosen", "img",
-       with({{"img0009.tga.bak", cut}, {"other0010.tga", cut}, {"img_final.tga", cut}, {"img0011b.tga", cut},
+       with({{"img0009.tga.bak", cut}, {"other0010.tga", cut}, {"img_0011.tga", cut}, {"img0011b.tga", cut},
              {"img0012.png", cut}}),
-       "", "img0004.tga", ""},
-      {"a folder named like a frame is passed over", "img", with({{"img0009.tga/", ""}}), "", "img0004.tga", ""},
-      {"a locked cut frame stays", "img", with({{"img0005.tga", cut}}), "img0005.tga", "img0005.tga", ""},
-      {"an empty prefix has no frames", "", {{"0001.tga", cut}, {"0002.tga", cut}}, "", "", ""},
-      {"an empty folder has no frames", "img", {}, "", "", ""},
+       "", "img0004.tga", "", ""},
+      {"a folder named like a frame is passed over", "img", with({{"img0009.tga/", ""}}), "", "img0004.tga", "", ""},
+      {"a frame open for writing stays", "img", with({{"img0005.tga", cut}}), "img0005.tga", "img0005.tga", "", ""},
+      {"a frame written a moment ago by someone else stays", "img", with({{"img0005.tga", cut}}), "recent",
+       "img0005.tga", "", ""},
+      {"... unless this program's renderer wrote it and ended", "img", with({{"img0005.tga", cut}}), "recent",
+       "img0005.tga", "img0005.tga", "img0005.tga.cut", true},
+      {"an empty prefix has no frames", "", {{"0001.tga", cut}, {"0002.tga", cut}}, "", "", "", ""},
+      {"an empty folder has no frames", "img", {}, "", "", "", ""},
   };
   SceneEntry entry{};
   entry[kFieldOutputDir] = "C:\\Out\\";
   entry[kFieldOutputFilenameFormat] = "3";
   entry[kFieldImageExtension] = ".tga";
+  entry[kFieldFirstFrame] = "1";
+  entry[kFieldLastFrame] = "20";
+  entry[kFieldFrameStep] = "1";
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     std::filesystem::remove_all(headless::HostPath("C:\\Out\\"));
@@ -206,18 +235,32 @@ TEST_F(FrameCheckTest, OnlyTheHighestNumberedFrameIsDroppedWhenCutOff) {
       if (name.back() == '/') std::filesystem::create_directories(headless::HostPath("C:\\Out\\" + name));
       else WriteWinFile("C:\\Out\\" + name, bytes);
     }
-    if (!row.locked.empty()) headless::LockPath("C:\\Out\\" + row.locked);
+    const std::string highestPath = "C:\\Out\\" + row.highest;
+    headless::SetBeingWritten(highestPath, row.busy == row.highest && !row.highest.empty());
+    headless::SetWrittenAgo(highestPath, row.busy == "recent" ? 5000 : 3600 * 1000);
     entry[kFieldOutputPrefix] = row.prefix;
-    EXPECT_EQ(HighestFrameFile(entry), row.highest.empty() ? "" : "C:\\Out\\" + row.highest);
-    EXPECT_EQ(DropCutOffLastFrame(entry), !row.deleted.empty());
+    EXPECT_EQ(HighestFrameFile(entry), row.highest.empty() ? "" : highestPath);
+    EXPECT_EQ(MoveAsideCutOffLastFrame(entry, row.ownWriter), row.moved.empty() ? "" : "C:\\Out\\" + row.movedTo);
+    // Nothing is deleted: the moved frame keeps its bytes under its new name.
     for (const auto& [name, bytes] : row.files) {
       const std::string path = "C:\\Out\\" + name;
-      if (name == row.deleted) EXPECT_FALSE(WinFileExists(path)) << name;
-      else if (name.back() == '/') EXPECT_TRUE(std::filesystem::is_directory(headless::HostPath(path))) << name;
-      else EXPECT_EQ(ReadWinFile(path), bytes) << name;
+      if (name == row.moved) {
+        EXPECT_FALSE(WinFileExists(path)) << name;
+        EXPECT_EQ(ReadWinFile("C:\\Out\\" + row.movedTo), bytes);
+      } else if (name.back() == '/') {
+        EXPECT_TRUE(std::filesystem::is_directory(headless::HostPath(path))) << name;
+      } else {
+        EXPECT_EQ(ReadWinFile(path), bytes) << name;
+      }
     }
-    if (!row.locked.empty()) headless::LockPath("C:\\Out\\" + row.locked, false);
+    // Once moved, a second look moves nothing more: the frame before it is whole.
+    if (!row.moved.empty()) EXPECT_EQ(MoveAsideCutOffLastFrame(entry, row.ownWriter), "");
+    headless::SetBeingWritten(highestPath, false);
   }
+
+  // A frame without an extension cannot be moved out of its pattern with a
+  // suffix: its new name no longer starts with the prefix.
+  EXPECT_EQ(CutFrameName("C:\\Out\\", "img0005", ""), "cut_img0005");
 
   // An output path the scene does not name: nothing is looked for, not even
   // the frames the placeholder text would find if taken as a folder (below
@@ -229,7 +272,7 @@ TEST_F(FrameCheckTest, OnlyTheHighestNumberedFrameIsDroppedWhenCutOff) {
     SceneEntry unknown = entry;
     unknown[field] = g.placeholder;
     EXPECT_EQ(HighestFrameFile(unknown), "") << field;
-    EXPECT_FALSE(DropCutOffLastFrame(unknown)) << field;
+    EXPECT_EQ(MoveAsideCutOffLastFrame(unknown, true), "") << field;
   }
   for (const std::string& decoy : decoys) EXPECT_TRUE(WinFileExists(decoy)) << decoy;
 }

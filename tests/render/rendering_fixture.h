@@ -3,6 +3,7 @@
 // frames and exit the test writes.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "support/test_support.h"
@@ -12,6 +13,8 @@ class RenderingTest : public ProgramTest {
  protected:
   // Scenes 1 to count, each with frames 1 to `last`.
   static void Scenes(int count, int last = 3) {
+    // The folder the scenes' output folders are made in.
+    std::filesystem::create_directories(headless::HostPath("C:\\Out"));
     for (int i = 1; i <= count; ++i) {
       std::string n = std::to_string(i);
       WriteWinFile("C:\\S\\s" + n + ".lws", MakeScene(1, last, 1, "C:\\Out\\s" + n + "\\img"));

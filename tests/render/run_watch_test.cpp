@@ -73,7 +73,7 @@ TEST_F(WatchTest, EveryWayAJobEndsIsRecordedAndReleasesTheSystem) {
       {End::kFail, "0,2,failed,3,30.00", "Tallowbridge v1.1: Scene failed: s1.lws (exit code 3)"},
       {End::kCrash, "0,2,failed,-1073741819,30.00", "Tallowbridge v1.1: Scene terminated: s1.lws"},
       {End::kStop, "0,2,stopped,,30.00", ""},
-      {End::kNoLaunch, "0,0,not started,,", ""},
+      {End::kNoLaunch, "0,0,not started (the renderer did not start),,", ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.tail);

@@ -152,6 +152,9 @@ void ArriveFiles(const std::vector<std::string>& files);
 // is also logged as "system required on|off". Sleep, hibernation and shut
 // down are only logged: "power request sleep|hibernate|shutdown".
 bool SystemRequired();
+// The system refuses sleep, hibernation and shut down (hibernation off, a
+// policy); the request is still logged.
+void RefusePowerAction(bool refuse = true);
 // The steady clock starts at 0 and moves only when a test moves it; the
 // wall clock is a fixed text a test may set (it may jump either way).
 void AdvanceClock(std::int64_t milliseconds);
@@ -163,6 +166,11 @@ void SetPointer(int x, int y);
 void FailWritesAfter(std::int64_t bytes);
 // Opening this path fails, as when another program holds it exclusively.
 void LockPath(const std::string& windowsPath, bool locked = true);
+// Another program holds the file open for writing: a read that denies
+// writers (FileMode::ReadDenyWrite) fails.
+void SetBeingWritten(const std::string& windowsPath, bool writing = true);
+// The file was last written this long ago (every other file an hour ago).
+void SetWrittenAgo(const std::string& windowsPath, std::int64_t milliseconds);
 // Files at this path cannot be written, replaced or deleted.
 void SetReadOnly(const std::string& windowsPath, bool readOnly = true);
 // Replacing a file fails (MovePathOver returns false).

@@ -45,6 +45,7 @@ const char* ModeName(pf::FileMode mode) {
   switch (mode) {
     case pf::FileMode::ReadShared: return "read";
     case pf::FileMode::ReadWriteShared: return "readwrite";
+    case pf::FileMode::ReadDenyWrite: return "readdenywrite";
     case pf::FileMode::CreateWrite: return "create";
   }
   return "?";
@@ -81,7 +82,8 @@ FileHandle FileOpen(const std::string& path, FileMode mode) {
   if (Counting() && Fails("open " + path + " " + ModeName(mode))) return 0;
   std::string host = Host(path);
   if (host.empty() || IsLocked(path)) return 0;
-  if (mode != FileMode::ReadShared && IsReadOnly(path)) return 0;
+  if (mode == FileMode::ReadDenyWrite && S().beingWritten.count(Normalised(path))) return 0;
+  if (mode != FileMode::ReadShared && mode != FileMode::ReadDenyWrite && IsReadOnly(path)) return 0;
   int flags = O_RDONLY;
   if (mode == FileMode::ReadWriteShared) flags = O_RDWR;
   if (mode == FileMode::CreateWrite) flags = O_WRONLY | O_CREAT | O_TRUNC;
@@ -175,6 +177,12 @@ std::int64_t QueryFileSize(const std::string& path) {
   return static_cast<std::int64_t>(st.st_size);
 }
 
+std::int64_t FileWrittenAgoMs(const std::string& path) {
+  if (QueryFileSize(path) < 0) return -1;
+  const auto it = S().writtenAgoMs.find(Normalised(path));
+  return it != S().writtenAgoMs.end() ? it->second : 3600 * 1000;
+}
+
 bool DeletePath(const std::string& path) {
   if (Counting() && Fails("delete " + path)) return false;
   std::string host = Host(path);
@@ -248,6 +256,13 @@ void FailWritesAfter(std::int64_t bytes) { S().writeBudget = bytes; }
 void LockPath(const std::string& windowsPath, bool locked) {
   if (locked) S().locked.insert(Normalised(windowsPath));
   else S().locked.erase(Normalised(windowsPath));
+}
+void SetBeingWritten(const std::string& windowsPath, bool writing) {
+  if (writing) S().beingWritten.insert(Normalised(windowsPath));
+  else S().beingWritten.erase(Normalised(windowsPath));
+}
+void SetWrittenAgo(const std::string& windowsPath, std::int64_t milliseconds) {
+  S().writtenAgoMs[Normalised(windowsPath)] = milliseconds;
 }
 void SetReadOnly(const std::string& windowsPath, bool readOnly) {
   if (readOnly) S().readOnly.insert(Normalised(windowsPath));

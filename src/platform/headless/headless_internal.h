@@ -54,6 +54,10 @@ struct State {
   int pointerX = 0, pointerY = 0;
   std::int64_t writeBudget = -1;   // -1: unlimited
   std::set<std::string> locked, readOnly;
+  // Files another program holds open for writing, and when files were last
+  // written (milliseconds ago; a file not named here was written an hour ago).
+  std::set<std::string> beingWritten;
+  std::map<std::string, std::int64_t> writtenAgoMs;
   bool failReplace = false;
   bool countFileOperations = false;          // from the first FailFileOperation on
   std::vector<std::string> fileOperations;   // since the last FailFileOperation
@@ -80,6 +84,7 @@ struct State {
   std::vector<std::string> arrived;
   bool systemRequired = false;
   std::int64_t steadyMs = 0;
+  bool refusePower = false;
   std::string localTime = "2026-12-07T22:00:00+01:00";
 };
 

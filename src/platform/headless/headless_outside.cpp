@@ -20,6 +20,7 @@ void ArriveFiles(const std::vector<std::string>& files) {
 }
 
 bool SystemRequired() { return S().systemRequired; }
+void RefusePowerAction(bool refuse) { S().refusePower = refuse; }
 void AdvanceClock(std::int64_t milliseconds) { S().steadyMs += milliseconds; }
 void SetLocalTime(const std::string& iso) { S().localTime = iso; }
 const std::vector<Balloon>& Balloons() { return S().balloons; }
@@ -62,7 +63,7 @@ bool RequestPowerAction(PowerAction action) {
                      : action == PowerAction::kHibernate ? "hibernate"
                                                          : "shutdown";
   Record(std::string("power request ") + word);
-  return true;
+  return !S().refusePower;
 }
 
 void ShowTrayBalloon(int icon, const std::string& title, const std::string& text) {
@@ -72,6 +73,7 @@ void ShowTrayBalloon(int icon, const std::string& title, const std::string& text
 }
 
 std::int64_t SteadyMilliseconds() { return S().steadyMs; }
+std::int64_t MinuteMs() { return 60000; }
 std::string LocalTimeIso() { return S().localTime; }
 
 }  // namespace pf

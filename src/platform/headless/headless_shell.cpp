@@ -118,6 +118,12 @@ void TerminateProgram(ProcessHandle process, int exitCode) {
   Record("terminate " + std::to_string(process));
 }
 
+// A terminated process is gone at once; one still running stays.
+bool WaitForProcessEnd(ProcessHandle process, int) {
+  const auto* l = Find(process);
+  return !l || l->ended;
+}
+
 void SetOwnPriority(int priorityClass) { S().ownPriority = priorityClass; }
 
 void PointerPosition(int& x, int& y) {

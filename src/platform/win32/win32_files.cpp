@@ -45,6 +45,8 @@ FileHandle FileOpen(const std::string& path, FileMode mode) {
   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
   DWORD disposition = OPEN_EXISTING;
   if (mode == FileMode::ReadWriteShared) access = GENERIC_READ | GENERIC_WRITE;
+  // Refused with a sharing violation while a writer holds the file open.
+  if (mode == FileMode::ReadDenyWrite) share = FILE_SHARE_READ;
   if (mode == FileMode::CreateWrite) {
     access = GENERIC_WRITE;
     share = FILE_SHARE_READ;
@@ -104,6 +106,19 @@ std::int64_t QueryFileSize(const std::string& path) {
   if (!GetFileAttributesExA(win32::ResolvePath(path).c_str(), GetFileExInfoStandard, &data)) return -1;
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -2;
   return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::int64_t FileWrittenAgoMs(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExA(win32::ResolvePath(path).c_str(), GetFileExInfoStandard, &data)) return -1;
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  const auto ticks = [](const FILETIME& t) {
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+  };
+  // 100-nanosecond ticks; a write stamped in the future counts as just now.
+  const std::int64_t ago = (ticks(now) - ticks(data.ftLastWriteTime)) / 10000;
+  return ago < 0 ? 0 : ago;
 }
 
 bool PathMissing(const std::string& path) {

@@ -74,6 +74,9 @@ namespace pf {
 
 bool InitPlatform() {
   auto& s = S();
+  // A renderer that crashes must end, not wait all night behind the
+  // system's error box: the renderer inherits this error mode.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
   s.instance = GetModuleHandleA(nullptr);
   s.dpi = SystemDpi();
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_WIN95_CLASSES};

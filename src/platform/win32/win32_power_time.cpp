@@ -3,11 +3,13 @@
 #include "platform/win32/win32_internal.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
 
 constexpr const char* kTraceVariable = "TB_PLATFORM_TRACE";
+constexpr const char* kMinuteVariable = "TB_TEST_MINUTE_MS";
 
 // Wine never sleeps, so the tests cannot watch the execution state; with
 // TB_PLATFORM_TRACE naming a file, every request is written there as well.
@@ -111,7 +113,24 @@ bool RequestPowerAction(PowerAction action) {
                        SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED) != 0;
 }
 
-std::int64_t SteadyMilliseconds() { return static_cast<std::int64_t>(GetTickCount64()); }
+// The interrupt time without the time spent asleep or hibernating, in
+// 100-nanosecond units: a night's timeout must not run out while the
+// computer slept.
+std::int64_t SteadyMilliseconds() {
+  ULONGLONG unbiased = 0;
+  if (QueryUnbiasedInterruptTime(&unbiased)) return static_cast<std::int64_t>(unbiased / 10000);
+  return static_cast<std::int64_t>(GetTickCount64());
+}
+
+// Only the end-to-end tests set the variable: the shipped program's minute
+// is a minute.
+std::int64_t MinuteMs() {
+  char text[32];
+  const DWORD n = GetEnvironmentVariableA(kMinuteVariable, text, sizeof text);
+  if (n == 0 || n >= sizeof text) return 60000;
+  const long long ms = std::atoll(text);
+  return ms >= 100 && ms <= 60000 ? ms : 60000;
+}
 
 std::string LocalTimeIso() {
   // One instant read once and turned into local time: the difference is the

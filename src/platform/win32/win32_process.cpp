@@ -70,6 +70,13 @@ void TerminateProgram(ProcessHandle process, int exitCode) {
   if (process) TerminateProcess(reinterpret_cast<HANDLE>(process), static_cast<UINT>(exitCode));
 }
 
+// TerminateProcess only starts the end: the process may hold its files for
+// a moment longer.
+bool WaitForProcessEnd(ProcessHandle process, int timeoutMs) {
+  if (!process) return true;
+  return WaitForSingleObject(reinterpret_cast<HANDLE>(process), static_cast<DWORD>(timeoutMs)) != WAIT_TIMEOUT;
+}
+
 void SetOwnPriority(int priorityClass) {
   SetPriorityClass(GetCurrentProcess(), static_cast<DWORD>(priorityClass));
 }
