@@ -42,7 +42,8 @@ void ShowRunInTooltip(bool underWay) {
     const char* then = action == WhenQueueDone::kSleep       ? "sleep"
                        : action == WhenQueueDone::kHibernate ? "hibernate"
                                                              : "shut down";
-    text = g.programTitle + " - rendering, then " + then + " - Right=Queue Status";
+    // The tooltip holds 63 characters.
+    text = g.programTitle + " - rendering, then " + then;
   }
   pf::SetTrayTooltip(kTrayIcon, text);
 }

@@ -267,3 +267,53 @@ TEST_F(ProjectTest, StartUpReloadsAndContinuesOnlyWhatLoaded) {
 }
 
 }  // namespace
+
+namespace {
+
+// A night cut off by a power cut or an update's restart: the run-under-way
+// file beside the program says a run was rendering, so the continued queue
+// starts at once instead of waiting for "Start at" again; a queue that
+// never began waits. Under NEXT nothing on the way waits for a click: the
+// "continues" box and a scene's missing output drive become a balloon.
+TEST_F(ProjectTest, ANightCutOffByARestartContinuesAtOnce) {
+  struct Row {
+    bool underWay, next;
+    std::size_t launches;
+    const char* status;
+    std::size_t boxes;
+  };
+  const Row rows[] = {
+      {true, true, 1, "Rendering: a.lws", 0},
+      {true, false, 1, "Rendering: a.lws", 2},
+      {false, true, 0, "Waiting until 22:00", 0},
+      {false, false, 0, "Waiting until 22:00", 2},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.underWay ? "under way" : "not begun") + (row.next ? " NEXT" : " STOP"));
+    TearDown();
+    SetUp();
+    WriteWinFile("C:\\Scenes\\a.lws", MakeScene(1, 3, 1, "C:\\Out\\a"));
+    WriteWinFile("C:\\Scenes\\b.lws", MakeScene(1, 3, 1, "Q:\\Renders\\b"));   // a drive not there now
+    WriteWinFile(kProject, "[TALLOWBRIDGE1]\r\n[Scenes]\r\n# = 2\r\nScene0 = C:\\Scenes\\a.lws\r\n"
+                           "Scene1 = C:\\Scenes\\b.lws\r\n");
+    if (row.underWay) WriteWinFile("C:\\Tallowbridge\\Tallowbridge.running", "2026-12-08T01:10:00+01:00\r\n");
+    WriteWinFile("C:\\Tallowbridge\\Tallowbridge.ini",
+                 "[Required Settings]\r\nLWSN.EXE Location = C:\\LW\\Programs\\lwsn.exe\r\n"
+                 "[Program Settings]\r\nLoad last project upon startup = YES\r\nContinue rendering upon startup = YES\r\n"
+                 "Last Saved Project = " + kProject + "\r\n[Overnight]\r\nWhen a scene fails = " +
+                     (row.next ? "NEXT" : "STOP") + "\r\nStart at = 22:00\r\n");
+    headless::SetLocalTime("2026-12-08T03:05:00+01:00");
+    Run({});
+    EXPECT_EQ(headless::Launches().size(), row.launches);
+    EXPECT_EQ(pf::ControlText(kStatusText), row.status);
+    EXPECT_EQ(Messages().size(), row.boxes);
+    EXPECT_TRUE(headless::SystemRequired());
+    bool continuesTold = false;
+    for (const auto& balloon : headless::Balloons()) continuesTold |= balloon.text == "continues";
+    EXPECT_EQ(continuesTold, row.next);
+    // The file stands while the continued run renders, and is made only by one.
+    EXPECT_EQ(WinFileExists("C:\\Tallowbridge\\Tallowbridge.running"), row.launches > 0);
+  }
+}
+
+}  // namespace

@@ -50,27 +50,34 @@ class CountdownWindowTest : public HeadlessTest {
 };
 
 // The seconds left come from the clock, rounded up: ticks of other windows
-// do not count, and a late last tick ends the minute on time.
+// do not count, and a late last tick ends the minute on time. History lines
+// waiting in memory are written before the request; a request the system
+// refuses is written into the history too, and the program goes on.
 TEST_F(CountdownWindowTest, ShowsTheSecondsLeftAndActsAtZero) {
   struct Row {
     WhenQueueDone action;
     const char* verb;
     const char* request;
+    bool refused;
   };
   const Row rows[] = {
-      {WhenQueueDone::kShutdown, "will shut down in", "power request shutdown"},
-      {WhenQueueDone::kSleep, "will go to sleep in", "power request sleep"},
-      {WhenQueueDone::kHibernate, "will hibernate in", "power request hibernate"},
+      {WhenQueueDone::kShutdown, "will shut down in", "power request shutdown", false},
+      {WhenQueueDone::kSleep, "will go to sleep in", "power request sleep", false},
+      {WhenQueueDone::kHibernate, "will hibernate in", "power request hibernate", false},
+      {WhenQueueDone::kHibernate, "will hibernate in", "power request hibernate", true},
   };
+  const std::string history = "C:\\Tallowbridge\\Tallowbridge-history.csv";
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.verb);
+    SCOPED_TRACE(std::string(row.verb) + (row.refused ? ", refused" : ""));
     TearDown();
     SetUp();
     g.settings.overnight.whenQueueDone = row.action;
+    g.historyBacklog = "a line the history could not take before\r\n";
+    headless::RefusePowerAction(row.refused);
     const std::string text = std::string("The queue is done. The computer ") + row.verb;
     bool savedBeforeRequest = false;
     headless::OnFileReplaced([&savedBeforeRequest](const std::string& path) {
-      savedBeforeRequest = path == g.settingsFileName && PowerRequests().empty();
+      if (path == g.settingsFileName) savedBeforeRequest = PowerRequests().empty();
     });
     Offer({[&text] {
              EXPECT_TRUE(pf::IsWindowVisible(kCountdownWindow));
@@ -99,6 +106,9 @@ TEST_F(CountdownWindowTest, ShowsTheSecondsLeftAndActsAtZero) {
     EXPECT_EQ(PowerRequests(), std::vector<std::string>({row.request}));
     EXPECT_TRUE(savedBeforeRequest);
     EXPECT_NE(ReadWinFile(kIni).find("[Overnight]\r\n"), std::string::npos);
+    EXPECT_NE(ReadWinFile(history).find("a line the history could not take before"), std::string::npos);
+    EXPECT_EQ(ReadWinFile(history).find("Windows refused to hibernate the computer.") != std::string::npos,
+              row.refused);
     EXPECT_EQ(headless::PendingEvents(), 0);
   }
 }
