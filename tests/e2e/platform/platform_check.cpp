@@ -105,10 +105,14 @@ DWORD WINAPI AnswerDialog(void* data) {
   }
   if (!dialog) return 1;
   // The folder requester fills its tree and selects the start folder only
-  // after it has opened, slowly under Wine.
+  // after it has opened, slowly under Wine (on a new prefix it first walks
+  // the drives, selecting each on its way): the answer waits until the
+  // start folder has stood selected for a while, up to a minute.
   Sleep(300);
-  for (int i = 0; i < 400 && !answer->selectedFolder.empty() && SelectedFolder(dialog) != answer->selectedFolder; ++i)
+  for (int i = 0, steady = 0; i < 2400 && !answer->selectedFolder.empty() && steady < 8; ++i) {
+    steady = SelectedFolder(dialog) == answer->selectedFolder ? steady + 1 : 0;
     Sleep(25);
+  }
   if (!answer->typed.empty()) {
     HWND name = GetDlgItem(dialog, 1148);
     HWND edit = name ? FindWindowExA(name, nullptr, "Edit", nullptr) : nullptr;
@@ -122,7 +126,7 @@ void CheckRequesters(const std::string& work) {
   DialogAnswer folder{"Browse for Folder", "", work.substr(work.find_last_of('\\') + 1)};
   HANDLE thread = CreateThread(nullptr, 0, AnswerDialog, &folder, 0, nullptr);
   std::string chosen = pf::RequestPath("Locate your Content Directory...", work + "\\");
-  WaitForSingleObject(thread, 5000);
+  WaitForSingleObject(thread, 65000);
   CloseHandle(thread);
   Check(chosen == work + "\\", "folder requester: starts in the given folder, answers it with a backslash: '" +
                                      chosen + "'");
@@ -584,6 +588,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   Check(pf::InitPlatform(), "platform started");
+  // Inherited by the renderer it starts (Wine itself does not pass it on):
+  // a crash must end the renderer, not wait behind the system's error box.
+  const UINT errorMode = GetErrorMode();
+  Check((errorMode & (SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX)) == (SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX),
+        "the error mode keeps the system's error boxes away", std::to_string(errorMode));
   pf::LoadFont(pf::kFontRegular, "Tahoma", 8, pf::kFontPlain);
   pf::LoadFont(pf::kFontFixed, "courier new", 8, pf::kFontPlain);
   CheckWindow();
