@@ -592,7 +592,7 @@ int main(int argc, char** argv) {
   // a crash must end the renderer, not wait behind the system's error box.
   const UINT errorMode = GetErrorMode();
   Check((errorMode & (SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX)) == (SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX),
-        "the error mode keeps the system's error boxes away", std::to_string(errorMode));
+        "the error mode keeps the system's error boxes away: " + std::to_string(errorMode));
   pf::LoadFont(pf::kFontRegular, "Tahoma", 8, pf::kFontPlain);
   pf::LoadFont(pf::kFontFixed, "courier new", 8, pf::kFontPlain);
   CheckWindow();
