@@ -62,9 +62,15 @@ void DispatchControl(const pf::Event& event) {
     case kParentDirViewCheck: SetDisplayMode(event.control); break;
     case kHighPriorityCheck: ApplyRendererPriority(); break;
     case kStartQueueButton:
-      if (WaitingForStartTime()) CancelWaitForStartTime();
-      else if (g.rendering) StopQueue();
-      else StartQueue();
+      if (WaitingForStartTime()) {
+        CancelWaitForStartTime();
+        RefreshOutputListing();
+        RefreshQueueState();
+      } else if (g.rendering) {
+        StopQueue();
+      } else {
+        StartQueue();
+      }
       break;
     case kRefreshLogButton:
       if (g.logCapableBuild) RefreshLogView();

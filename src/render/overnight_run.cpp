@@ -4,10 +4,8 @@
 #include <cstdlib>
 
 #include "core/program_state.h"
-#include "core/scene_queue.h"
 #include "platform/platform.h"
 #include "render/failed_scenes.h"
-#include "render/output_tools.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -96,8 +94,6 @@ void CancelWaitForStartTime() {
   g.waitingUntil.clear();
   g.waitUntilLocal.clear();
   pf::SetControlText(kStatusText, "Awaiting Action...");
-  RefreshOutputListing();
-  RefreshQueueState();
 }
 
 bool StartTimeReached() {

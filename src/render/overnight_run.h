@@ -39,7 +39,8 @@ bool FrameTimeoutUnarmed();
 // at the local date and time fixed now.
 bool BeginWaitForStartTime();
 bool WaitingForStartTime();
-// The button while waiting: the wait ends, the idle display comes back.
+// The button while waiting: the wait ends ("Awaiting Action..."); the
+// caller shows the idle display again.
 void CancelWaitForStartTime();
 // Each tick while waiting: true once the local clock has reached the time
 // (also when it passed while a window was open); the wait is then over and

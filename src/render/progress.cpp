@@ -5,7 +5,6 @@
 
 #include "core/text.h"
 #include "render/failed_scenes.h"
-#include "render/overnight_run.h"
 #include "platform/platform.h"
 #include "ui/main_window.h"
 
@@ -41,7 +40,7 @@ void ShowStartCaption(std::int64_t found, bool running, bool complete) {
   if (found >= 1 && !running && g.rendererExitCode == 0) caption = "Cont. Queue!";
   if (complete && !running && g.rendererExitCode == 0) caption = "Scene Done!";
   // A start waiting for its time is stopped with the same button.
-  if (WaitingForStartTime()) caption = "Stop Queue!";
+  if (!g.waitingUntil.empty()) caption = "Stop Queue!";
   if (caption) pf::SetControlText(kStartQueueButton, caption);
 }
 

@@ -1,6 +1,7 @@
 // Scenes and projects from outside the program's requesters: its command
 // line, a second copy started from the same folder, and files dropped on the
 // main window.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,49 @@ TEST_F(OutsideFilesTest, FilesWaitForModalWindowsAndTheRun) {
        }});
   EXPECT_EQ(g.queue.scenePaths, (Texts{"C:\\S\\a.lws", "C:\\S\\b.lws", "C:\\My Scenes\\c d.lws"}));
   EXPECT_TRUE(Messages().empty());
+}
+
+// Under NEXT the night is unattended: files handed over during the wait for
+// "Start at" and during the run wait for its end, and what they bring (here
+// a refusal) comes after the countdown to shut down, never in front of it.
+TEST_F(OutsideFilesTest, AnUnattendedNightTakesFilesOnlyAfterItsCountdown) {
+  Run({[] {
+         g.settings.overnight.whenSceneFails = WhenSceneFails::kNext;
+         g.settings.overnight.whenQueueDone = WhenQueueDone::kShutdown;
+         g.settings.overnight.startAt = "22:00";
+         headless::SetLocalTime("2026-12-08T21:00:00+01:00");
+         headless::QueueFileAnswer("C:\\S\\a.lws");
+         headless::PushGadget(kAddSceneButton);
+         headless::PushGadget(kStartQueueButton);
+       },
+       [] {
+         headless::ArriveFiles({"C:\\S\\bad.lws"});
+       },
+       [] {
+         EXPECT_EQ(g.queue.count, 1);
+         headless::SetLocalTime("2026-12-08T22:00:03+01:00");
+         headless::PushTimer();
+       },
+       [] {
+         ASSERT_EQ(g.rendering, 1);
+         headless::ArriveFiles({"C:\\S\\b.lws"});
+       },
+       [] {
+         EXPECT_EQ(g.queue.count, 1);
+         WriteWinFile("C:\\Out\\img0001.tga", "frame");
+         WriteWinFile("C:\\Out\\img0002.tga", "frame");
+         WriteWinFile("C:\\Out\\img0003.tga", "frame");
+         headless::SetExitCode(headless::Launches().back().handle, 0);
+         headless::PushTimer();
+       },
+       [] { headless::PushGadget(242); }});   // the countdown's Cancel
+  const auto& log = headless::Log();
+  const auto countdown = std::find(log.begin(), log.end(), "open window 240 Tallowbridge");
+  const auto box = std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.rfind("message", 0) == 0; });
+  ASSERT_NE(countdown, log.end());
+  ASSERT_NE(box, log.end());
+  EXPECT_LT(countdown, box);
+  EXPECT_EQ(g.queue.scenePaths, (Texts{"C:\\S\\a.lws", "C:\\S\\b.lws"}));
 }
 
 // A second copy from the same folder opens no window: it hands its files
