@@ -117,8 +117,9 @@ void QuitProgram() {
 }
 
 void EndProgram() {
-  // Whatever still renders is left behind: the system may sleep again.
+  // Whatever still renders or waits is left behind: the system may sleep again.
   g.rendering = 0;
+  g.waitingUntil.clear();
   SyncWithRendering();
   pf::ShutdownPlatform();
   pf::ExitProcessWith(0);
