@@ -258,6 +258,19 @@ std::string AnHourAway() {
   return text;
 }
 
+// The program and the renderer it started (whose id the stand-in wrote)
+// end at once, as in a power cut.
+void PowerCut(const Program& program, const std::string& pidFile) {
+  program.kill();
+  program.waitExit(5000);
+  const DWORD pid = static_cast<DWORD>(std::strtoul(ReadFile(pidFile).c_str(), nullptr, 10));
+  if (HANDLE renderer = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+    TerminateProcess(renderer, 1);
+    WaitForSingleObject(renderer, 5000);
+    CloseHandle(renderer);
+  }
+}
+
 void AProgramKilledWhileRenderingContinuesAtOnce(const Setup& setup, Night& n) {
   const std::string scene = Join(n.scenes, "long.lws");
   const std::string project = Join(n.installed.programDir, "Night.tbp");
@@ -298,14 +311,7 @@ void AProgramKilledWhileRenderingContinuesAtOnce(const Setup& setup, Night& n) {
   WaitFor([&] { return Exists(Join(n.out, "long") + "\\f0002.tga"); }, 10000);
   Check(Exists(marker), "a run under way is marked beside the program");
   // A power cut: the program and its renderer end at once.
-  first.kill();
-  first.waitExit(5000);
-  const DWORD pid = static_cast<DWORD>(std::strtoul(ReadFile(pidFile).c_str(), nullptr, 10));
-  if (HANDLE renderer = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
-    TerminateProcess(renderer, 1);
-    WaitForSingleObject(renderer, 5000);
-    CloseHandle(renderer);
-  }
+  PowerCut(first, pidFile);
   const std::string at = AnHourAway();
   WriteText(n.ini, settings(at));
   Program again;
@@ -317,14 +323,7 @@ void AProgramKilledWhileRenderingContinuesAtOnce(const Setup& setup, Night& n) {
   const auto all = StandInStarts(n.argsFile);
   Check(!all.empty() && all.back().commandLine.find("long.lws 1 40 1") == std::string::npos,
         "it continues after the frames already there", all.empty() ? "" : all.back().commandLine);
-  again.kill();
-  again.waitExit(5000);
-  const DWORD pid2 = static_cast<DWORD>(std::strtoul(ReadFile(pidFile).c_str(), nullptr, 10));
-  if (HANDLE renderer = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid2)) {
-    TerminateProcess(renderer, 1);
-    WaitForSingleObject(renderer, 5000);
-    CloseHandle(renderer);
-  }
+  PowerCut(again, pidFile);
 }
 
 }  // namespace
