@@ -29,7 +29,9 @@ enum SceneField {
   kFieldOutputFilenameFormat = 14,
   kFieldFrameSize = 15,
   kFieldImageExtension = 16,
-  kFieldUnused = 17,
+  // For format 4 and later: the rendering camera's sampling, as shown in
+  // place of the antialiasing choice; empty for older scenes.
+  kFieldCameraSampling = 17,
   kFieldPercentDone = 18,
   kSceneFieldCount = 19,
 };
