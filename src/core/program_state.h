@@ -152,6 +152,10 @@ struct ProgramState {
   int rendering = 0;
   int rendererPriority = pf::kPriorityIdle;
   int logCapableBuild = 0;
+  // The renderer's file version from its Windows version resource
+  // ("2019.1.5"), empty when it has none; recent builds carry no "$VER:"
+  // build text, and this is how the user tells them apart.
+  std::string rendererVersion;
   int framesFound = 2;
   int trayBusy = 0;
   int idleSeconds = 0;

@@ -165,6 +165,8 @@ void FailWritesAfter(std::int64_t bytes);
 void LockPath(const std::string& windowsPath, bool locked = true);
 // Files at this path cannot be written, replaced or deleted.
 void SetReadOnly(const std::string& windowsPath, bool readOnly = true);
+// The version resource FileVersion finds in the program at this path.
+void SetFileVersion(const std::string& windowsPath, const std::string& version);
 // Replacing a file fails (MovePathOver returns false).
 void FailReplace(bool fail = true);
 

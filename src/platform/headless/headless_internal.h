@@ -54,6 +54,7 @@ struct State {
   int pointerX = 0, pointerY = 0;
   std::int64_t writeBudget = -1;   // -1: unlimited
   std::set<std::string> locked, readOnly;
+  std::map<std::string, std::string> fileVersions;   // by Normalised path
   bool failReplace = false;
   bool countFileOperations = false;          // from the first FailFileOperation on
   std::vector<std::string> fileOperations;   // since the last FailFileOperation
