@@ -16,7 +16,7 @@ void BeepOpenFailed() {
 
 }  // namespace
 
-bool LineStream::Open(const std::string& path, bool beepOnFailure) {
+bool LineStream::Open(const std::string& path) {
   Close();
   // Reading needs no write access: a write-protected scene is still a scene.
   file_ = pf::FileOpen(path, pf::FileMode::ReadShared);
@@ -28,7 +28,7 @@ bool LineStream::Open(const std::string& path, bool beepOnFailure) {
   }
   if (file_ == 0 || crs_.empty() || failed_) {
     Close();
-    if (beepOnFailure) BeepOpenFailed();
+    BeepOpenFailed();
     return false;
   }
   return true;

@@ -22,9 +22,8 @@ class LineStream {
   ~LineStream() { Close(); }
 
   // False, after the line reader's two beeps, when the file cannot be
-  // opened, read, or holds no line at all. A look at a scene before a
-  // rewrite opens it quietly: the rewrite itself beeps.
-  bool Open(const std::string& path, bool beepOnFailure = true);
+  // opened, read, or holds no line at all.
+  bool Open(const std::string& path);
   void Close();
 
   // The next line with its line end as it stands in the file; the file is

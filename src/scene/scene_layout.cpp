@@ -47,11 +47,16 @@ std::string Samples(const std::string& count) { return count + (count == "1" ? "
 void LayoutScan::Take(std::string_view line) {
   const int n = ++lineNumber_;
   if (n == 2) {
-    // A format line that is no number is read as the oldest format.
+    // A format line that is no number is read as the oldest format. It is
+    // still looked at as any other line: a damaged scene may hold a key there.
     std::int32_t format = ReadNumber(line);
     layout_.format = format > 0 ? format : 1;
-    return;
   }
+  // The output lines are counted wherever they stand, as the rewrites that
+  // rely on these counts take them wherever they stand.
+  if (StartsWith(line, "SaveRGBImagesPrefix ")) ++layout_.prefixLines;
+  else if (StartsWith(line, "RGBImageSaver ")) ++layout_.saverLines;
+  else if (StartsWith(line, "SaveRGB 1")) ++layout_.savingOnLines;
   if (IsAddCameraLine(line)) {
     layout_.cameras.emplace_back();
     inCamera_ = true;
@@ -72,10 +77,6 @@ void LayoutScan::Take(std::string_view line) {
     KeepFirst(layout_.globalMultiplier, n, rest);
   } else if (TakeKey(line, "GlobalPixelAspect ", rest)) {
     KeepFirst(layout_.globalPixelAspect, n, rest);
-  } else if (StartsWith(line, "SaveRGBImagesPrefix ")) {
-    ++layout_.prefixLines;
-  } else if (StartsWith(line, "RGBImageSaver ")) {
-    ++layout_.saverLines;
   }
 }
 
@@ -112,7 +113,7 @@ std::string CameraSamplingText(const SceneCamera& camera) {
 
 bool ScanSceneLayout(const std::string& path, SceneLayout& layout) {
   LineStream lines;
-  if (!lines.Open(path, false)) return false;
+  if (!lines.Open(path)) return false;
   LayoutScan scan;
   for (std::string_view withEnd; lines.Next(withEnd);)
     scan.Take(withEnd.substr(0, withEnd.size() - (withEnd.back() == '\n' ? 2 : 1)));

@@ -47,6 +47,7 @@ struct SceneLayout {
   LayoutLine currentCamera;   // the last `CurrentCamera` line
   int prefixLines = 0;        // lines starting "SaveRGBImagesPrefix "
   int saverLines = 0;         // lines starting "RGBImageSaver "
+  int savingOnLines = 0;      // lines starting "SaveRGB 1"
 
   // Format 4 and later: per-camera frame size and sampling.
   bool PerCamera() const { return format >= 4; }
@@ -70,8 +71,8 @@ class LayoutScan {
   bool inCamera_ = false;
 };
 
-// Scans the scene at path without a sound or message; false when it has no
-// line or cannot be read to its end.
+// Scans the scene at path; false, after the line reader's beeps, when it
+// has no line or cannot be read to its end.
 bool ScanSceneLayout(const std::string& path, SceneLayout& layout);
 
 // "Camera: 1 to 8 samples" from the camera's minimum and maximum samples,

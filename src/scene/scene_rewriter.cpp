@@ -379,7 +379,12 @@ PassResult OutputBlockPass() {
     for (const auto& text : block) WriteNewLine(out, text);
     placed = true;
   };
-  PassResult result = RunScenePass(path, path, rule, [&placed] { return placed; });
+  // A scene with no line to put the block at is told so before any file is
+  // made: a temporary file that then could not be removed would stay behind.
+  SceneLayout layout;
+  PassResult result = !ScanSceneLayout(path, layout) ? PassResult::kNoLines
+                      : layout.savingOnLines == 0   ? PassResult::kNothingPlaced
+                                                    : RunScenePass(path, path, rule, [&placed] { return placed; });
   // Reported like any other rewrite: a block that silently failed to go in
   // would leave the user believing the scene saves its frames.
   ReportFailure(result, RewriteMode::kOverwrite, path, path);
@@ -392,10 +397,15 @@ bool OutputSettingsPass(FrameChange frame, const std::string& previousText, bool
   const std::string saverBefore = CurrentEntry()[kFieldImageSaver];
   ChooseImageSaver(CurrentEntry(), pickedImageFormat);
   OutputPlan plan = PlanOutput(CurrentEntry(), frame, outputSwitch);
+  // Where the path goes depends on the lines the scene holds: a scene that
+  // cannot be looked at first is not written at all.
+  PassResult result = PassResult::kDone;
   SceneLayout layout;
-  if (plan.writeOutputPath && ScanSceneLayout(path, layout))
-    plan.prefixAfterSaveRgb = layout.prefixLines == 0 && layout.saverLines > 0;
-  PassResult result = RunScenePass(path, path, OutputRule{plan});
+  if (plan.writeOutputPath) {
+    if (ScanSceneLayout(path, layout)) plan.prefixAfterSaveRgb = layout.prefixLines == 0 && layout.saverLines > 0;
+    else result = PassResult::kNoLines;
+  }
+  if (result == PassResult::kDone) result = RunScenePass(path, path, OutputRule{plan});
   if (result != PassResult::kDone) {
     ReportFailure(result, RewriteMode::kOverwrite, path, path);
     CurrentEntry()[kFieldImageSaver] = saverBefore;
@@ -446,9 +456,14 @@ bool RewriteSceneSettings(RewriteMode mode, const SceneSettingsChange& change) {
   const std::string path = CurrentScenePath();
   std::string target = mode == RewriteMode::kOverwrite ? path : SceneCopyPath(path);
   SettingsPlan plan = PlanSettings(change);
-  // A scene that cannot be scanned is reported by the pass itself.
+  // Which lines are written depends on the scene's format and cameras: a
+  // scene that cannot be looked at first is not written at all.
   SceneLayout layout;
-  if (ScanSceneLayout(path, layout) && !PlaceOnRenderingCamera(layout, plan)) {
+  if (!ScanSceneLayout(path, layout)) {
+    ReportFailure(PassResult::kNoLines, mode, path, target);
+    return false;
+  }
+  if (!PlaceOnRenderingCamera(layout, plan)) {
     ReportNoCameraFrameSize(path);
     return false;
   }
