@@ -30,7 +30,9 @@ enum SceneField {
   kFieldOutputFilenameFormat = 14,
   kFieldFrameSize = 15,
   kFieldImageExtension = 16,
-  kFieldUnused = 17,
+  // For format 4 and later: the rendering camera's sampling, as shown in
+  // place of the antialiasing choice; empty for older scenes.
+  kFieldCameraSampling = 17,
   kFieldPercentDone = 18,
   kSceneFieldCount = 19,
 };
@@ -156,6 +158,10 @@ struct ProgramState {
   int rendering = 0;
   int rendererPriority = pf::kPriorityIdle;
   int logCapableBuild = 0;
+  // The renderer's file version from its Windows version resource
+  // ("2019.1.5"), empty when it has none; recent builds carry no "$VER:"
+  // build text, and this is how the user tells them apart.
+  std::string rendererVersion;
   int framesFound = 2;
   int trayBusy = 0;
   int idleSeconds = 0;

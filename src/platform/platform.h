@@ -235,6 +235,10 @@ std::int64_t QueryFileSize(const std::string& path);
 // Milliseconds since the file was last written, by the wall clock; -1 when
 // that cannot be told.
 std::int64_t FileWrittenAgoMs(const std::string& path);
+// The file version of a program's Windows version resource, as "2019.1.5"
+// (a fourth part only when it is not 0); empty when the file has none or is
+// no program.
+std::string FileVersion(const std::string& path);
 // True only when the system answers that nothing is at path (no such file
 // or folder); false when something is there or the system could not tell
 // (a share that does not answer).

@@ -77,6 +77,7 @@ void ReportMissingRenderer() {
 
 void DetectRendererBuild() {
   const std::string& path = g.settings.rendererPath;
+  g.rendererVersion.clear();
   // A directory is never opened, and so never taken for an empty file.
   const std::int64_t size = pf::QueryFileSize(path);
   pf::FileHandle file = size >= 0 ? pf::FileOpen(path, pf::FileMode::ReadShared) : 0;
@@ -92,7 +93,23 @@ void DetectRendererBuild() {
   }
   std::string versionText = FindVersionText(file);
   pf::FileClose(file);
+  // The log option follows the build text alone: a renderer without one
+  // gets none, whatever its version resource says.
   SetLogCapable(BuildNumberOf(versionText) >= kFirstLogCapableBuild);
+  g.rendererVersion = pf::FileVersion(path);
+}
+
+std::string RendererVersionText() {
+  if (g.rendererVersion.empty()) return {};
+  return FilePart(g.settings.rendererPath) + " " + g.rendererVersion;
+}
+
+std::string LayoutProgramPath() {
+  const std::string folder = DirectoryPart(g.settings.rendererPath);
+  const std::string lightwave = folder + "lightwav.exe";
+  const std::string layout = folder + "Layout.exe";
+  if (pf::QueryFileSize(lightwave) < 0 && pf::QueryFileSize(layout) >= 0) return layout;
+  return lightwave;
 }
 
 std::string RendererLogPath() { return DirectoryPart(g.settings.rendererPath) + "lwsn_tallowbridge.log"; }

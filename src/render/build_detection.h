@@ -10,6 +10,15 @@
 // the log features off.
 void DetectRendererBuild();
 
+// What the settings window shows beside the renderer path: "lwsn.exe
+// 2019.1.5"; empty when the renderer has no version resource.
+std::string RendererVersionText();
+
+// The program "View Scene (LW)" starts: lightwav.exe in the renderer's
+// folder, or Layout.exe (the name of recent versions) when that folder has
+// no lightwav.exe but has Layout.exe.
+std::string LayoutProgramPath();
+
 // lwsn_tallowbridge.log in the renderer's folder, its working directory.
 std::string RendererLogPath();
 

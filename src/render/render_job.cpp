@@ -254,7 +254,6 @@ void ViewSceneInLightWave() {
   int row = pf::ControlState(kQueueList);
   if (!ValidRow(row)) return;
   const std::string& scene = g.queue.scenePaths[row];
-  pf::ProcessHandle lightwave = pf::StartProgram(DirectoryPart(g.settings.rendererPath) + "lightwav.exe",
-                                                 QuoteArgument(scene), DirectoryPart(scene), 0);
+  pf::ProcessHandle lightwave = pf::StartProgram(LayoutProgramPath(), QuoteArgument(scene), DirectoryPart(scene), 0);
   if (lightwave) pf::ReleaseProcess(lightwave);
 }

@@ -1,6 +1,7 @@
 #include "scene/render_tables.h"
 
 #include "core/text.h"
+#include "scene/scene_layout.h"
 
 namespace {
 
@@ -94,7 +95,7 @@ void LabelAntialiasing(SceneEntry& entry) {
 
 void LabelFrameSize(SceneEntry& entry) {
   std::string& label = entry[kFieldFrameSizeLabel];
-  if (label == kDefaultFrameSizeLabel) return;
+  if (label == kDefaultFrameSizeLabel || label == kFrameSizeNotFound) return;
   label = FrameSizeLabel(BlanksToX(label), entry[kFieldPixelAspect]);
 }
 

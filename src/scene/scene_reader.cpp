@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "scene/line_stream.h"
 #include "scene/render_tables.h"
+#include "scene/scene_layout.h"
 
 namespace {
 
@@ -186,6 +187,25 @@ std::string_view WithoutLineEnd(std::string_view withEnd) {
   return withEnd.substr(0, withEnd.size() - (withEnd.back() == '\n' ? 2 : 1));
 }
 
+// A scene of format 4 and later renders the frame size, scale and pixel
+// aspect of its rendering camera (or the global ones it asks for): the
+// values of other cameras, which the plain scan may have met last, are
+// not the scene's. Fields are set whether or not the camera has a line, so
+// an earlier read's value never stays behind.
+void TakeRenderingCamera(const SceneLayout& layout, SceneEntry& entry) {
+  if (!layout.PerCamera()) {
+    entry[kFieldCameraSampling].clear();
+    return;
+  }
+  RenderingResolution r = layout.Rendering();
+  entry[kFieldCameraSampling] = r.samplingText;
+  entry[kFieldFrameSize] = r.frameSize.value;
+  entry[kFieldFrameSizeLabel] = r.frameSize.Found() ? r.frameSize.value : kFrameSizeNotFound;
+  entry[kFieldResolutionMultiplier] = r.multiplier.Found() ? r.multiplier.value : DefaultOf(kFieldResolutionMultiplier);
+  const std::string& aspect = r.pixelAspect.value;
+  entry[kFieldPixelAspect] = !r.pixelAspect.Found() || aspect == "1" ? std::string("1.0") : aspect;
+}
+
 }  // namespace
 
 bool CheckSceneFile(const std::string& path) {
@@ -230,12 +250,18 @@ bool ReadSceneEntry(int row) {
   LineStream lines;
   if (!lines.Open(g.queue.scenePaths[row])) return false;
   KeyScan scan;
+  LayoutScan layout;
   StartKeyScan(scan, g.queue.fields[row]);
-  for (std::string_view withEnd; lines.Next(withEnd);) TakeLine(scan, WithoutLineEnd(withEnd));
+  for (std::string_view withEnd; lines.Next(withEnd);) {
+    std::string_view line = WithoutLineEnd(withEnd);
+    TakeLine(scan, line);
+    layout.Take(line);
+  }
   if (lines.Failed()) return false;
   lines.Close();
   SceneEntry& entry = g.queue.fields[row];
   entry = std::move(scan.entry);
+  TakeRenderingCamera(layout.Layout(), entry);
   CheckOutputDrive(row);
   entry[kFieldImageExtension] = ImageExtensionOfSaver(entry[kFieldImageSaver]);
   LabelFreshEntry(entry);

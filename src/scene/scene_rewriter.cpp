@@ -6,6 +6,7 @@
 #include "core/program_state.h"
 #include "core/text.h"
 #include "platform/platform.h"
+#include "scene/scene_layout.h"
 #include "scene/scene_pass.h"
 #include "scene/scene_reader.h"
 
@@ -57,6 +58,17 @@ void ReportNowhereToPlace(const std::string& scenePath) {
                   pf::kBoxError);
 }
 
+// A scene of format 4 and later renders the frame size of one camera (or
+// the global one it asks for); where that has no FrameSize line, a new frame
+// scale has nowhere to go, and writing only the rest would leave the scene
+// at a size the user did not choose.
+void ReportNoCameraFrameSize(const std::string& scenePath) {
+  pf::ShowMessage("Error!",
+                  "Could not change the frame scale of '" + scenePath +
+                      "'\n\rIts rendering camera has no FrameSize line. The scene was left unchanged.",
+                  pf::kBoxError);
+}
+
 // A write or close that failed is reported as the output file that could not
 // be made, since that is what the user has to look into (space, rights).
 void ReportFailure(PassResult result, RewriteMode mode, const std::string& scenePath, const std::string& target) {
@@ -97,6 +109,11 @@ struct SettingsPlan {
   std::string enhanced;                           // EnhancedAA value of the new level
   bool everyRenderModeLine = false;
   std::array<bool, kSettingsKeys> replaced{};
+  // A key the scene keeps in a line of its rendering camera (format 4 and
+  // later) is replaced at that line alone, written with its own key text
+  // ("GlobalFrameSize " for the global values); 0: found by its key text.
+  std::array<int, kSettingsKeys> atLine{};
+  std::array<std::string, kSettingsKeys> keyText;
 };
 
 SettingsPlan PlanSettings(const SceneSettingsChange& change) {
@@ -116,7 +133,29 @@ SettingsPlan PlanSettings(const SceneSettingsChange& change) {
     plan.enhanced = AntialiasingEnhancedValue(change.antialiasing);
   }
   if (change.filenameFormatChanged) plan.value[kKeyFilenameFormat] = FilenameFormatValue(change.filenameFormat);
+  for (int k = 0; k < kSettingsKeys; ++k) plan.keyText[k] = kSettingsKeyTexts[k];
   return plan;
+}
+
+// Format 4 and later: the frame size and scale go into the lines the
+// rendering camera takes them from, and only there; the antialiasing lines
+// at the top level are left over from older versions, so nothing is written
+// to them. False when a frame scale was chosen but the camera has no
+// FrameSize line.
+bool PlaceOnRenderingCamera(const SceneLayout& layout, SettingsPlan& plan) {
+  if (!layout.PerCamera()) return true;
+  plan.value[kKeyAntialiasing].clear();
+  plan.enhanced.clear();
+  if (plan.value[kKeyFrameSize].empty()) return true;
+  RenderingResolution r = layout.Rendering();
+  if (!r.frameSize.Found()) return false;
+  plan.atLine[kKeyFrameSize] = r.frameSize.line;
+  plan.keyText[kKeyFrameSize] = r.global ? "GlobalFrameSize " : "FrameSize ";
+  plan.atLine[kKeyMultiplier] = r.multiplier.line;
+  plan.keyText[kKeyMultiplier] = r.global ? "GlobalMultiplier " : "ResolutionMultiplier ";
+  // A camera without a multiplier line gets none, as an older scene does.
+  if (!r.multiplier.Found()) plan.value[kKeyMultiplier].clear();
+  return true;
 }
 
 // The marked key this line is replaced for, or -1. A key is given up at the
@@ -142,12 +181,21 @@ struct SettingsRule {
   SettingsPlan& plan;
   std::array<bool, kSettingsKeys> looking{};
   bool dropEnhancedLine = false;   // the line after a replaced Antialiasing line
+  int lineNumber = 0;
 
   explicit SettingsRule(SettingsPlan& p) : plan(p) {
-    for (int k = 0; k < kSettingsKeys; ++k) looking[k] = !plan.value[k].empty();
+    for (int k = 0; k < kSettingsKeys; ++k) looking[k] = !plan.value[k].empty() && plan.atLine[k] == 0;
+  }
+
+  // The key whose camera line this is, or -1.
+  int KeyAtThisLine() const {
+    for (int k = 0; k < kSettingsKeys; ++k)
+      if (plan.atLine[k] == lineNumber && !plan.value[k].empty()) return k;
+    return -1;
   }
 
   void operator()(std::string_view line, PassOutput& out) {
+    ++lineNumber;
     // The EnhancedAA line belongs right below Antialiasing: the old ones
     // there go in any case (a second one left standing would override the
     // new level), and a new one is written for an enhanced level.
@@ -155,13 +203,14 @@ struct SettingsRule {
       if (StartsWith(line, "EnhancedAA ")) return;
       dropEnhancedLine = false;
     }
-    int key = SettingsKeyOfLine(line, plan, looking);
+    int key = KeyAtThisLine();
+    if (key < 0) key = SettingsKeyOfLine(line, plan, looking);
     if (key < 0) {
       WriteNewLine(out, line);
       return;
     }
     plan.replaced[key] = true;
-    std::string newLine(kSettingsKeyTexts[key]);
+    std::string newLine(plan.keyText[key]);
     newLine += plan.value[key];
     WriteNewLine(out, newLine);
     if (key != kKeyAntialiasing) return;
@@ -186,6 +235,11 @@ struct OutputPlan {
   bool writeOutputPath = false;
   bool blockAtOverlayLabel = false;
   bool blockDue = false;       // a DataOverlayLabel line was met: the block follows it
+  // The scene saves its frames with a saver line but names no path (how
+  // LightWave 2019 saves a scene whose output path was never set): the path
+  // goes in alone, right after the SaveRGB line; a whole block would name
+  // the format and the saver a second time.
+  bool prefixAfterSaveRgb = false;
   std::string formatLine, prefixLine, saverLine;
   bool changed = false;        // a line was replaced or inserted
   bool pathWritten = false;    // the output path went into the scene
@@ -203,7 +257,7 @@ FrameKey FrameKeyOf(FrameChange frame) {
     case FrameChange::kFrameStep: return {"FrameStep ", kFieldFrameStep};
     case FrameChange::kNone: break;
   }
-  return {"", kFieldUnused};
+  return {"", kFieldPercentDone};   // never written: no key
 }
 
 // Which saver the scene gets. A format picked in the output filename window
@@ -264,6 +318,15 @@ struct OutputRule {
 
   void operator()(std::string_view line, PassOutput& out) {
     if (plan.blockDue) PlaceDueBlock(line, out);
+    Apply(line, out);
+    if (plan.prefixAfterSaveRgb && (StartsWith(line, "SaveRGB 0") || StartsWith(line, "SaveRGB 1"))) {
+      WriteNewLine(out, plan.prefixLine);
+      plan.prefixAfterSaveRgb = false;
+      plan.changed = plan.pathWritten = true;
+    }
+  }
+
+  void Apply(std::string_view line, PassOutput& out) {
     char first = line.empty() ? '\0' : line[0];
     if (first != 'F' && first != 'L' && first != 'S' && first != 'D' && first != 'R') {
       WriteNewLine(out, line);   // no rule concerns this line
@@ -316,7 +379,12 @@ PassResult OutputBlockPass() {
     for (const auto& text : block) WriteNewLine(out, text);
     placed = true;
   };
-  PassResult result = RunScenePass(path, path, rule, [&placed] { return placed; });
+  // A scene with no line to put the block at is told so before any file is
+  // made: a temporary file that then could not be removed would stay behind.
+  SceneLayout layout;
+  PassResult result = !ScanSceneLayout(path, layout) ? PassResult::kNoLines
+                      : layout.savingOnLines == 0   ? PassResult::kNothingPlaced
+                                                    : RunScenePass(path, path, rule, [&placed] { return placed; });
   // Reported like any other rewrite: a block that silently failed to go in
   // would leave the user believing the scene saves its frames.
   ReportFailure(result, RewriteMode::kOverwrite, path, path);
@@ -329,7 +397,15 @@ bool OutputSettingsPass(FrameChange frame, const std::string& previousText, bool
   const std::string saverBefore = CurrentEntry()[kFieldImageSaver];
   ChooseImageSaver(CurrentEntry(), pickedImageFormat);
   OutputPlan plan = PlanOutput(CurrentEntry(), frame, outputSwitch);
-  PassResult result = RunScenePass(path, path, OutputRule{plan});
+  // Where the path goes depends on the lines the scene holds: a scene that
+  // cannot be looked at first is not written at all.
+  PassResult result = PassResult::kDone;
+  SceneLayout layout;
+  if (plan.writeOutputPath) {
+    if (ScanSceneLayout(path, layout)) plan.prefixAfterSaveRgb = layout.prefixLines == 0 && layout.saverLines > 0;
+    else result = PassResult::kNoLines;
+  }
+  if (result == PassResult::kDone) result = RunScenePass(path, path, OutputRule{plan});
   if (result != PassResult::kDone) {
     ReportFailure(result, RewriteMode::kOverwrite, path, path);
     CurrentEntry()[kFieldImageSaver] = saverBefore;
@@ -380,6 +456,17 @@ bool RewriteSceneSettings(RewriteMode mode, const SceneSettingsChange& change) {
   const std::string path = CurrentScenePath();
   std::string target = mode == RewriteMode::kOverwrite ? path : SceneCopyPath(path);
   SettingsPlan plan = PlanSettings(change);
+  // Which lines are written depends on the scene's format and cameras: a
+  // scene that cannot be looked at first is not written at all.
+  SceneLayout layout;
+  if (!ScanSceneLayout(path, layout)) {
+    ReportFailure(PassResult::kNoLines, mode, path, target);
+    return false;
+  }
+  if (!PlaceOnRenderingCamera(layout, plan)) {
+    ReportNoCameraFrameSize(path);
+    return false;
+  }
   PassResult result = RunScenePass(path, target, SettingsRule(plan));
   if (result != PassResult::kDone) {
     ReportFailure(result, mode, path, target);

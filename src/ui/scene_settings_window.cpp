@@ -142,6 +142,17 @@ void SelectIfFound(int list, int index) {
   if (index != kNoIndex) pf::SetControlState(list, index);
 }
 
+// A scene of format 4 and later samples per camera: the antialiasing list
+// shows the rendering camera's sampling as it stands and cannot be changed.
+bool SamplesPerCamera() { return !Entry()[kFieldCameraSampling].empty(); }
+
+void ShowCameraSampling() {
+  pf::ClearControlItems(kAntialiasingCombo);
+  pf::AddControlItem(kAntialiasingCombo, Entry()[kFieldCameraSampling]);
+  pf::SetControlState(kAntialiasingCombo, 0);
+  pf::SetControlEnabled(kAntialiasingCombo, false);
+}
+
 // Shows the entry's values and starts the visit with nothing changed.
 void FillFromEntry() {
   const SceneEntry& entry = Entry();
@@ -150,7 +161,8 @@ void FillFromEntry() {
   pf::SetControlText(kFrameSizeField, entry[kFieldFrameSizeLabel]);
   pf::SetControlText(kPixelAspectField, entry[kFieldPixelAspect]);
   SelectIfFound(kFrameScaleCombo, FrameScaleIndex(entry[kFieldResolutionMultiplier]));
-  SelectIfFound(kAntialiasingCombo, AntialiasingIndexOfLabel(entry[kFieldAntialiasing]));
+  if (SamplesPerCamera()) ShowCameraSampling();
+  else SelectIfFound(kAntialiasingCombo, AntialiasingIndexOfLabel(entry[kFieldAntialiasing]));
   SelectIfFound(kFilenameFormatCombo, FilenameFormatIndex(entry[kFieldOutputFilenameFormat]));
   ShowRenderMode(RenderModeIndex(entry[kFieldRenderMode]));
   visit.change = SceneSettingsChange{};
@@ -178,7 +190,10 @@ void TakeFrameScale(int position) {
   visit.change.frameScaleChanged = true;
   visit.change.frameScale = position;
   visit.change.scaledSize = ScaledFrameSize(entry[kFieldFrameSize], entry[kFieldResolutionMultiplier], position);
-  entry[kFieldFrameSizeLabel] = ScaledFrameSizeLabel(visit.change.scaledSize, entry[kFieldPixelAspect]);
+  // A rendering camera without a FrameSize line has no size to scale: it
+  // keeps showing as not found, and saving tells the user.
+  if (!SamplesPerCamera() || !entry[kFieldFrameSize].empty())
+    entry[kFieldFrameSizeLabel] = ScaledFrameSizeLabel(visit.change.scaledSize, entry[kFieldPixelAspect]);
   pf::SetControlText(kFrameSizeField, entry[kFieldFrameSizeLabel]);
   EnableSaving(true);
 }
@@ -214,9 +229,12 @@ void ApplyPreset(int preset) {
   }
   const PresetRow& row = kPresets[static_cast<std::size_t>(preset)];
   pf::SetControlState(kFrameScaleCombo, row.frameScale);
-  pf::SetControlState(kAntialiasingCombo, row.antialiasing);
   TakeRenderMode(row.renderMode);
-  TakeAntialiasing(row.antialiasing);
+  // The camera's sampling lines stay as they are.
+  if (!SamplesPerCamera()) {
+    pf::SetControlState(kAntialiasingCombo, row.antialiasing);
+    TakeAntialiasing(row.antialiasing);
+  }
   TakeFrameScale(row.frameScale);
 }
 
@@ -252,7 +270,9 @@ bool SaveSceneCopy() { return RewriteSceneSettings(RewriteMode::kCopy, visit.cha
 bool HandleControl(int control) {
   switch (control) {
     case kFrameScaleCombo: TakeListPosition(kFrameScaleCombo, TakeFrameScale); break;
-    case kAntialiasingCombo: TakeListPosition(kAntialiasingCombo, TakeAntialiasing); break;
+    case kAntialiasingCombo:
+      if (!SamplesPerCamera()) TakeListPosition(kAntialiasingCombo, TakeAntialiasing);
+      break;
     case kFilenameFormatCombo: TakeListPosition(kFilenameFormatCombo, TakeFilenameFormat); break;
     case kWireframeOption:
     case kQuickshadeOption:

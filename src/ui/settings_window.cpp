@@ -60,6 +60,10 @@ void CreateControls() {
       {kTimeoutCombo, ControlKind::DropDownList, 230, 74, 40, 28, "", nullptr, pf::kFontRegular},
   };
   for (const auto& layout : userPage) pf::CreateControl(kSettingsWindow, OnPage(layout, kUserPage));
+  // Created last, so the described controls keep their order.
+  pf::CreateControl(kSettingsWindow, OnPage({kRendererVersionLabel, ControlKind::LabelRight, 160, 5, 116, 20, "",
+                                             nullptr, pf::kFontRegular},
+                                            kRequiredPage));
   for (int minutes : kTimeoutChoices) pf::AddControlItem(kTimeoutCombo, std::to_string(minutes));
 }
 
@@ -183,6 +187,7 @@ void FillSettingsWindow() {
   Settings& s = g.settings;
   pf::SetControlText(kLwsnPathField, s.rendererPath.empty() ? kRequiredText : s.rendererPath);
   pf::SetControlText(kContentDirField, s.contentDirectory.empty() ? kRequiredText : s.contentDirectory);
+  pf::SetControlText(kRendererVersionLabel, RendererVersionText());
 
   if (s.continueRendering) s.loadLastProject = 1;  // continuing requires loading
   pf::SetControlState(kLoadLastProjectCheck, s.loadLastProject);

@@ -22,6 +22,9 @@ enum SettingsWindowControl {
   kConfirmOverwriteCheck = 49,
   kMouseInactivityCheck = 89,
   kTimeoutCombo = 90,
+  // Beside the renderer path's heading: the renderer's version, as recent
+  // builds carry it only in their version resource.
+  kRendererVersionLabel = 260,
 };
 
 // Creates window 38 hidden at 150, 150 with its tabs and controls.

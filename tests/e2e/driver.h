@@ -148,5 +148,6 @@ int ScenarioLongQueue(const Setup& setup);
 int ScenarioOutside(const Setup& setup);
 int ScenarioOvernight(const Setup& setup);
 int ScenarioFarmWindow(const Setup& setup);
+int ScenarioModern(const Setup& setup);
 
 }  // namespace e2e

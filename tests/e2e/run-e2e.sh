@@ -19,7 +19,7 @@ case "$build_arg" in /*) build=$build_arg ;; *) build=$root/$build_arg ;; esac
 shift || true
 scenarios=("$@")
 [ ${#scenarios[@]} -eq 0 ] && scenarios=(platform standin mainwindow mainwindow-hidpi firstrun locate queue edit
-  render renderfail rendercrash queue-render project outside overnight)
+  render renderfail rendercrash queue-render project outside overnight modern)
 
 driver=$build/tests/e2e/tbdriver.exe
 program=$build/Tallowbridge.exe
@@ -120,6 +120,8 @@ failed=0
 for scenario in "${scenarios[@]}"; do
   rm -rf "$work"
   mkdir -p "$work"
+  # The scene LightWave 2019 wrote, as the "modern" scenario edits and renders it.
+  [ "$scenario" = modern ] && cp "$root/../shared/lws/modern/weight_rig_lw2019.lws" "$work/"
   watch_shots &
   watch_pid=$!
   echo "e2e: scenario $scenario"

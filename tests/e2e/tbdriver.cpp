@@ -32,6 +32,7 @@ const Scenario kScenarios[] = {
     {"outside", e2e::ScenarioOutside},
     {"overnight", e2e::ScenarioOvernight},
     {"farmwindow", e2e::ScenarioFarmWindow},
+    {"modern", e2e::ScenarioModern},
 };
 
 }  // namespace

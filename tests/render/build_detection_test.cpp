@@ -151,6 +151,52 @@ TEST_F(BuildDetectionTest, HugeExecutableIsScannedInSmallMemory) {
   EXPECT_LT(peak - before, 50 * 1024) << "peak " << peak << " kB, before " << before << " kB";
 }
 
+// Recent renderers carry no build text, only a version resource: it is
+// shown, and the log option still follows the build text alone.
+TEST_F(BuildDetectionTest, TheVersionResourceIsShownAndTheLogFollowsTheBuildText) {
+  struct Row {
+    std::string bytes;
+    const char* resource;   // nullptr: none
+    bool log;
+    const char* shown;
+  };
+  const std::string noBuildText = std::string("MZ\x90\0\x03\0", 6) + "no build text" + std::string(300, '\0');
+  const Row rows[] = {
+      {noBuildText, "2019.1.5", false, "lwsn.exe 2019.1.5"},
+      {Executable(VersionText("690")), "8.0.1.690", true, "lwsn.exe 8.0.1.690"},
+      {noBuildText, nullptr, false, ""},
+      {"not a program at all", nullptr, false, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.shown);
+    TearDown();
+    SetUp();
+    if (row.resource) headless::SetFileVersion(kRenderer, row.resource);
+    EXPECT_EQ(DetectWith(row.bytes), row.log);
+    EXPECT_EQ(RendererVersionText(), row.shown);
+  }
+  // A renderer that is gone takes its version with it.
+  pf::DeletePath(kRenderer);
+  DetectRendererBuild();
+  EXPECT_EQ(RendererVersionText(), "");
+}
+
+// "View Scene (LW)" starts lightwav.exe, or Layout.exe where only that is
+// in the renderer's folder.
+TEST_F(BuildDetectionTest, LayoutIsLightwavOrElseLayoutExe) {
+  const std::string lightwav = "C:\\LW\\Programs\\lightwav.exe";
+  const std::string layout = "C:\\LW\\Programs\\Layout.exe";
+  struct Row { bool hasLightwav, hasLayout; std::string started; };
+  const Row rows[] = {{false, false, lightwav}, {true, false, lightwav}, {false, true, layout}, {true, true, lightwav}};
+  for (const Row& row : rows) {
+    pf::DeletePath(lightwav);
+    pf::DeletePath(layout);
+    if (row.hasLightwav) WriteWinFile(lightwav, "MZ");
+    if (row.hasLayout) WriteWinFile(layout, "MZ");
+    EXPECT_EQ(LayoutProgramPath(), row.started) << row.hasLightwav << row.hasLayout;
+  }
+}
+
 TEST_F(BuildDetectionTest, LogIsDeletedOnQuitOnlyForLogCapableBuilds) {
   const std::string log = "C:\\LW\\Programs\\lwsn_tallowbridge.log";
   WriteWinFile(log, "frame 1\r");

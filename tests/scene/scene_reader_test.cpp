@@ -76,7 +76,7 @@ TEST_F(SceneReaderTest, EveryKeyIsReadIntoItsField) {
   EXPECT_EQ(e[kFieldOutputFilenameFormat], "3");
   EXPECT_EQ(e[kFieldFrameSize], "720 576");
   EXPECT_EQ(e[kFieldImageExtension], ".png");
-  EXPECT_EQ(e[kFieldUnused], "");
+  EXPECT_EQ(e[kFieldCameraSampling], "");   // format 3: no camera sampling
   EXPECT_EQ(e[kFieldPercentDone], "");
   EXPECT_TRUE(headless::Messages().empty());
 }

@@ -305,4 +305,41 @@ TEST_F(SceneSettingsWindowTest, NoAndAFailedCopyKeepTheWindowOpen) {
   EXPECT_FALSE(pf::WindowExists(kSceneSettingsWindow));
 }
 
+// A scene of format 4 and later with three cameras, the middle one
+// rendering: the window shows that camera's size and sampling, the
+// sampling cannot be changed, and a preset writes the middle camera's size,
+// scale and the render mode, leaving every sampling and antialiasing line.
+TEST_F(SceneSettingsWindowTest, PerCameraScenesShowAndScaleTheRenderingCamera) {
+  const Lines scene = {"LWSC", "5", "FramesPerSecond 30",
+                       "AddCamera 30000000", "ResolutionMultiplier 1.0", "FrameSize 320 240", "PixelAspect 1",
+                       "AASamples 3", "Plugin CameraHandler 1 Perspective", "EndPlugin",
+                       "AddCamera 30000001", "ResolutionMultiplier 1.0", "FrameSize 1280 720", "PixelAspect 1",
+                       "AASamples 1", "MinimumSamples 2", "MaximumSamples 16", "Plugin CameraHandler 1 Perspective",
+                       "EndPlugin",
+                       "AddCamera 30000002", "ResolutionMultiplier 1.0", "FrameSize 1024 768", "PixelAspect 1",
+                       "Plugin CameraHandler 1 Perspective", "EndPlugin",
+                       "Antialiasing 0", "AntiAliasingLevel -1", "RenderMode 2", "CurrentCamera 1"};
+  Queue(Crlf(scene));
+  Open({[] {
+          EXPECT_EQ(Text(kFrameSizeField), "1280x720 (XGA)");
+          EXPECT_EQ(Control(kAntialiasingCombo)->items, Lines{"Camera: 2 to 16 samples"});
+          EXPECT_EQ(State(kAntialiasingCombo), 0);
+          EXPECT_FALSE(Control(kAntialiasingCombo)->enabled);
+          PushGadget(kPreset1Option);
+        },
+        [] {
+          EXPECT_EQ(Shown(), Ints({1, 0, 3, 1, 0, 2}));
+          EXPECT_EQ(Text(kFrameSizeField), "640x360");
+          EXPECT_EQ(Control(kAntialiasingCombo)->items, Lines{"Camera: 2 to 16 samples"});
+          PushGadget(kOverwriteSceneButton);
+        }});
+  Lines after = scene;
+  after[11] = "ResolutionMultiplier .5";
+  after[12] = "FrameSize 640 360";
+  after[27] = "RenderMode 1";
+  EXPECT_EQ(ReadWinFile(kScene), Crlf(after));
+  EXPECT_EQ(g.queue.fields[0][kFieldFrameSizeLabel], "640x360");
+  EXPECT_TRUE(Messages().empty());
+}
+
 }  // namespace

@@ -85,6 +85,7 @@ TEST_F(SettingsWindowTest, LayoutOfWindowAndControls) {
       {49, K::CheckBox, 6, 49, 250, 25, " Confirm overwrite scene, if changed?", pf::kFontRegular, 1},
       {89, K::CheckBox, 6, 72, 220, 25, " Scan mouse inactivity?  -  Timeout (mins):", pf::kFontSystem, 1},
       {90, K::DropDownList, 230, 74, 40, 28, "", pf::kFontRegular, 1},
+      {260, K::LabelRight, 160, 5, 116, 20, "", pf::kFontRegular, 0},   // the renderer's version
   };
   std::vector<int> order;
   for (const auto& e : expected) order.push_back(e.id);

@@ -173,6 +173,8 @@ void SetBeingWritten(const std::string& windowsPath, bool writing = true);
 void SetWrittenAgo(const std::string& windowsPath, std::int64_t milliseconds);
 // Files at this path cannot be written, replaced or deleted.
 void SetReadOnly(const std::string& windowsPath, bool readOnly = true);
+// The version resource FileVersion finds in the program at this path.
+void SetFileVersion(const std::string& windowsPath, const std::string& version);
 // Replacing a file fails (MovePathOver returns false).
 void FailReplace(bool fail = true);
 

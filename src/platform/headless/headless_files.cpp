@@ -183,6 +183,11 @@ std::int64_t FileWrittenAgoMs(const std::string& path) {
   return it != S().writtenAgoMs.end() ? it->second : 3600 * 1000;
 }
 
+std::string FileVersion(const std::string& path) {
+  auto found = S().fileVersions.find(Normalised(path));
+  return found == S().fileVersions.end() || QueryFileSize(path) < 0 ? std::string() : found->second;
+}
+
 bool DeletePath(const std::string& path) {
   if (Counting() && Fails("delete " + path)) return false;
   std::string host = Host(path);
@@ -253,6 +258,10 @@ std::vector<std::string> ListDriveRoots() { return S().drives; }
 namespace headless {
 
 void FailWritesAfter(std::int64_t bytes) { S().writeBudget = bytes; }
+void SetFileVersion(const std::string& windowsPath, const std::string& version) {
+  S().fileVersions[Normalised(windowsPath)] = version;
+}
+
 void LockPath(const std::string& windowsPath, bool locked) {
   if (locked) S().locked.insert(Normalised(windowsPath));
   else S().locked.erase(Normalised(windowsPath));

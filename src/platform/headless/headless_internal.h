@@ -58,6 +58,7 @@ struct State {
   // written (milliseconds ago; a file not named here was written an hour ago).
   std::set<std::string> beingWritten;
   std::map<std::string, std::int64_t> writtenAgoMs;
+  std::map<std::string, std::string> fileVersions;   // by Normalised path
   bool failReplace = false;
   bool countFileOperations = false;          // from the first FailFileOperation on
   std::vector<std::string> fileOperations;   // since the last FailFileOperation

@@ -5,6 +5,8 @@
 
 #include "platform/win32/win32_internal.h"
 
+#include <winver.h>
+
 namespace {
 
 HANDLE ToHandle(pf::FileHandle file) { return reinterpret_cast<HANDLE>(file); }
@@ -119,6 +121,24 @@ std::int64_t FileWrittenAgoMs(const std::string& path) {
   // 100-nanosecond ticks; a write stamped in the future counts as just now.
   const std::int64_t ago = (ticks(now) - ticks(data.ftLastWriteTime)) / 10000;
   return ago < 0 ? 0 : ago;
+}
+
+std::string FileVersion(const std::string& path) {
+  const std::string resolved = win32::ResolvePath(path);
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(resolved.c_str(), &ignored);
+  if (size == 0) return {};
+  std::string data(size, '\0');
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT length = 0;
+  if (!GetFileVersionInfoA(resolved.c_str(), 0, size, data.data()) ||
+      !VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &length) || info == nullptr ||
+      length < sizeof(VS_FIXEDFILEINFO) || info->dwSignature != 0xFEEF04BD)
+    return {};
+  std::string text = std::to_string(HIWORD(info->dwFileVersionMS)) + "." + std::to_string(LOWORD(info->dwFileVersionMS)) +
+                     "." + std::to_string(HIWORD(info->dwFileVersionLS));
+  if (LOWORD(info->dwFileVersionLS) != 0) text += "." + std::to_string(LOWORD(info->dwFileVersionLS));
+  return text;
 }
 
 bool PathMissing(const std::string& path) {
