@@ -163,7 +163,7 @@ void RenderIntoTheFolder(HWND main, const ModernSetup& m) {
   Check(WaitFor([&] { return IsWindowVisible(main) != 0; }, 5000), "the main window comes back");
 }
 
-void CheckRenderingCamera(const Program& program, HWND main, const ModernSetup& m) {
+void CheckRenderingCamera(const Setup& setup, const Program& program, HWND main, const ModernSetup& m) {
   if (!AddScene(program, main, m.cameras, 2)) return;
   Click(GetDlgItem(main, kEditSceneButton));
   HWND window = nullptr;
@@ -175,6 +175,7 @@ void CheckRenderingCamera(const Program& program, HWND main, const ModernSetup& 
   Check(Text(sampling) == "Camera: 2 to 16 samples", "the camera's sampling stands in place of antialiasing",
         Text(sampling));
   Check(!IsWindowEnabled(sampling), "the sampling cannot be changed here");
+  OfferScreenshot(setup, "modern-scene-settings");
   Click(GetDlgItem(window, kSceneSettingsCancelButton));
   Check(WaitFor([&] { return FindTop(program, kSceneSettingsTitle) == nullptr; }, 5000), "Cancel closes it");
 }
@@ -207,7 +208,7 @@ int ScenarioModern(const Setup& setup) {
     SetOutputPath(program, main, m, original);
     RenderIntoTheFolder(main, m);
   }
-  CheckRenderingCamera(program, main, m);
+  CheckRenderingCamera(setup, program, main, m);
   CheckLayout(main, m);
   Check(QuitWithYes(program, main) && program.exitCode() == 0, "the program quits with exit code 0");
   program.kill();
