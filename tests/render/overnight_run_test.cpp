@@ -498,3 +498,29 @@ TEST_F(OvernightTest, ARendererFailingAfterItsLastFrameFinishedTheScene) {
 }
 
 }  // namespace
+
+namespace {
+
+// A retry that cannot start under STOP ends the run as the failure it
+// follows: the idle program says why, not "Rendering: s1.lws".
+TEST_F(OvernightTest, ARetryThatCannotStartEndsAsTheFailureItFollows) {
+  Scenes(1);
+  Run({[] {
+         g.settings.overnight.retries = 1;
+         AddScenes(1);
+         PushGadget(kStartQueueButton);
+       },
+       [] {
+         EndLastLaunch(3);
+         headless::FailNextLaunch();
+         headless::PushTimer();
+       }});
+  EXPECT_EQ(pf::ControlText(kStatusText), "LWSN failed! (exit code 3)");
+  EXPECT_NE(pf::ControlText(kStartQueueButton), "Stop Queue!");
+  ASSERT_FALSE(headless::Messages().empty());
+  EXPECT_EQ(headless::Messages().back().text, "Could not start the renderer:\nC:\\LW\\Programs\\lwsn.exe");
+  EXPECT_FALSE(headless::SystemRequired());
+  EXPECT_FALSE(WinFileExists("C:\\Tallowbridge\\Tallowbridge.running"));
+}
+
+}  // namespace
