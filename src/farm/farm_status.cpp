@@ -1,6 +1,7 @@
 #include "farm/farm_status.h"
 
 #include <algorithm>
+#include <map>
 
 #include "core/text.h"
 #include "farm/farm_job.h"
@@ -45,19 +46,46 @@ std::string CountsLine(const TaskCounts& n) {
 }
 
 // "  Task 2 failed: exit code 3 on n1", or the task's own message.
-std::string EndLine(int task, const char* what, const TaskStatus& status) {
+std::string EndLine(std::int64_t task, const char* what, const TaskStatus& status) {
   const std::string why = status.message.empty() ? "exit code " + OrQuestionMark(status.exitCode) : status.message;
   return "  Task " + std::to_string(task) + " " + what + ": " + why + " on " + OrQuestionMark(status.node) + "\r\n";
 }
 
-std::string SceneText(const std::string& folder, const JobScene& scene, const QueueState& queue,
-                      const std::string& nowIso) {
+// The tasks that have a status file, by scene: one listing of the status
+// folder, so that a job of many tasks (or a job.txt claiming billions) costs
+// only the files that are there.
+using StatusFiles = std::map<int, std::vector<std::int64_t>>;
+
+StatusFiles ListStatusFiles(const std::string& folder) {
+  StatusFiles files;
+  for (const auto& entry : pf::ListDirectory(folder + "status\\", "scene-*-*.txt")) {
+    if (entry.isDirectory) continue;
+    const std::string& name = entry.name;   // scene-NNN-TTT.txt
+    const std::size_t dash = name.find('-', 6);
+    const std::string scene = name.substr(6, dash - 6), task = name.substr(dash + 1, name.size() - dash - 5);
+    auto digits = [](const std::string& t) {
+      return !t.empty() && t.size() <= 9 && t.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (dash == std::string::npos || !digits(scene) || !digits(task)) continue;
+    // Only the names the job writes: 3 digits at least, no other leading zero.
+    if (name != TaskStatusName(std::stoi(scene), std::stoll(task)).substr(7)) continue;
+    files[std::stoi(scene)].push_back(std::stoll(task));
+  }
+  for (auto& [scene, tasks] : files) std::sort(tasks.begin(), tasks.end());
+  return files;
+}
+
+std::string SceneText(const std::string& folder, const JobScene& scene, const std::vector<std::int64_t>& listed,
+                      const QueueState& queue, const std::string& nowIso) {
   TaskCounts counts;
   std::string notes;
-  for (int task = 1; task <= scene.tasks; ++task) {
+  int seen = 0;
+  for (const std::int64_t task : listed) {
+    if (task < 1 || task > scene.tasks) continue;
+    ++seen;
     const TaskStatus status = ReadTaskStatus(folder + TaskStatusName(scene.number, task));
     switch (status.state) {
-      case TaskState::kWaiting: ++counts.waiting; break;
+      case TaskState::kWaiting: --seen; break;   // gone since the listing
       case TaskState::kFinished: ++counts.finished; break;
       case TaskState::kUnknown: ++counts.unknown; break;
       case TaskState::kCancelled: ++counts.cancelled; break;
@@ -79,10 +107,17 @@ std::string SceneText(const std::string& folder, const JobScene& scene, const Qu
         break;
     }
   }
+  counts.waiting = scene.tasks - seen;
   std::string text = "Scene " + std::to_string(scene.number) + ": " + FilePart(scene.scenePath) + "\r\n";
   text += scene.tasks > 0 ? CountsLine(counts) : "  No tasks: every frame was there\r\n";
   text += "  Frames: " + FramesFound(scene, queue) + " of " + std::to_string(scene.expectedFrames) + "\r\n";
   return text + notes;
+}
+
+const std::vector<std::int64_t>& Listed(const StatusFiles& files, int scene) {
+  static const std::vector<std::int64_t> none;
+  const auto it = files.find(scene);
+  return it == files.end() ? none : it->second;
 }
 
 }  // namespace
@@ -122,8 +157,9 @@ std::string FarmStatusText(const std::string& folder, const QueueState& queue, c
   const std::string jobFolder = WithBackslash(typed);
   std::vector<JobScene> scenes;
   if (jobFolder.empty() || !ReadJobScenes(jobFolder, scenes)) return "No farm job in " + typed;
+  const StatusFiles files = ListStatusFiles(jobFolder);
   std::string text;
-  for (const JobScene& scene : scenes) text += SceneText(jobFolder, scene, queue, nowIso);
+  for (const JobScene& scene : scenes) text += SceneText(jobFolder, scene, Listed(files, scene.number), queue, nowIso);
   return text;
 }
 
@@ -140,12 +176,17 @@ std::int64_t TasksNotEnded(const std::string& folder) {
   if (jobs.find_first_of("0123456789") == std::string::npos) return 0;
   std::vector<JobScene> scenes;
   if (!ReadJobScenes(jobFolder, scenes)) return 0;
+  const StatusFiles files = ListStatusFiles(jobFolder);
   std::int64_t open = 0;
   for (const JobScene& scene : scenes) {
-    for (int task = 1; task <= scene.tasks; ++task) {
+    std::int64_t ended = 0;
+    for (const std::int64_t task : Listed(files, scene.number)) {
+      if (task < 1 || task > scene.tasks) continue;
       const TaskState state = ReadTaskStatus(jobFolder + TaskStatusName(scene.number, task)).state;
-      open += state == TaskState::kWaiting || state == TaskState::kRunning || state == TaskState::kUnknown;
+      ended += state == TaskState::kFinished || state == TaskState::kFailed || state == TaskState::kKilled ||
+               state == TaskState::kCancelled;
     }
+    open += scene.tasks - ended;
   }
   return open;
 }
