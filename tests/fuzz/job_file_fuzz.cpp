@@ -1,7 +1,7 @@
 // Reading a farm job folder of any job.txt and jobs.txt bytes, with a few
 // status files: the reader never fails and never reads more groups than
 // the file holds; the status text is never empty and names each scene read
-// once; the tasks not ended never exceed the tasks job.txt names and are
+// once (empty only for a job of no scenes); the tasks not ended never exceed the tasks job.txt names and are
 // never negative. A job.txt naming billions of tasks costs only the status
 // files that are there.
 #include <cstddef>
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   QueueState queue;
   const std::string text = FarmStatusText(kFolder, queue, "2026-12-07T22:00:00+01:00");
-  FUZZ_CHECK(!text.empty(), "an empty status text");
+  FUZZ_CHECK(!text.empty() || (read && scenes.empty()), "an empty status text for a job of scenes");
   if (!read) FUZZ_CHECK(text == "No farm job in " + kFolder, "no job, but a status: " + text);
   for (const JobScene& scene : scenes)
     FUZZ_CHECK(text.find("Scene " + std::to_string(scene.number) + ": ") != std::string::npos, "a scene not shown");
