@@ -49,7 +49,8 @@ win() { echo "Z:${1//\//\\}"; }
     printf 'LWSC\r\nFirstFrame 1\r\nLastFrame 100\r\nFrameStep 1\r\nSaveRGB 1\r\nSaveRGBImagesPrefix %s\r\nRGBImageSaver LW_TGA24(.tga)\r\nOutputFilenameFormat 3\r\n' \
       "$(win "$work/Out/s$i/f")" >"$work/Scenes/s$i.lws"
     mkdir -p "$work/Out/s$i"
-    for f in $(seq -w 1 20) $(seq -w 26 60) $(seq -w 71 100); do ln "$work/frame.tga" "$work/Out/s$i/f00$f.tga"; done
+    cp "$work/frame.tga" "$work/Out/s$i/whole.tga"   # a file system allows only so many links to one file
+    for f in $(seq 1 20) $(seq 26 60) $(seq 71 100); do ln "$work/Out/s$i/whole.tga" "$work/Out/s$i/$(printf f%04d "$f").tga"; done
     printf 'Scene%d = %s\r\n' $((i - 1)) "$(win "$work/Scenes/s$i.lws")"
   done
 } >"$work/night.tbp"

@@ -374,9 +374,11 @@ std::string JobDescription(const FarmJob& job) {
   std::string text = "[Farm Job]\r\nEngine = SLURM\r\nScenes = " + std::to_string(job.scenes.size()) + "\r\n";
   for (const auto& s : job.scenes) {
     std::string runs;
-    for (const FrameRun& run : s.plan.runs)
-      runs += (runs.empty() ? "" : " ") + std::to_string(run.first) +
-              (run.last != run.first ? "-" + std::to_string(run.last) : std::string());
+    for (const FrameRun& run : s.plan.runs) {
+      if (!runs.empty()) runs += ' ';
+      runs += std::to_string(run.first);
+      if (run.last != run.first) runs += '-' + std::to_string(run.last);
+    }
     text += "[Scene" + std::to_string(s.number) + "]\r\nScene = " + s.scenePath + "\r\nTasks = " +
             std::to_string(s.plan.Tasks()) + "\r\nFirst frame = " + std::to_string(s.first) + "\r\nLast frame = " +
             std::to_string(s.last) + "\r\nMissing frames = " + runs + "\r\nFrames missing = " +
