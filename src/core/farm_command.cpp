@@ -5,6 +5,7 @@
 #include "core/program_state.h"
 #include "core/scene_queue.h"
 #include "core/text.h"
+#include "farm/farm_status.h"
 #include "farm/job_folder.h"
 #include "persist/project_file.h"
 #include "persist/settings_file.h"
@@ -47,22 +48,41 @@ bool LoadQueue(const std::string& project, std::string& error) {
   return true;
 }
 
+// "/farm night.tbp" or "/farm night.tbp /force".
+bool ForceGiven(const std::vector<std::string>& args) { return args.size() == 3 && EqualsNoCase(args[2], "/force"); }
+
+// What keeps the job from being written without /force: tasks of the
+// folder's submitted jobs not ended, paths the nodes cannot see.
+std::string Objection(const FarmJob& job, const std::string& folder) {
+  std::string text;
+  if (const std::int64_t open = TasksNotEnded(folder); open > 0)
+    text = "The jobs of " + folder + " may still run: " + std::to_string(open) +
+           " task(s) have not ended. Nothing was written (/force writes it anyway).";
+  std::string unseen;
+  for (char c : UnseenPathsText(job)) unseen += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  if (!unseen.empty()) text += (text.empty() ? "" : "\r\n") + unseen + "\r\nNothing was written (/force writes it anyway).";
+  return text;
+}
+
 }  // namespace
 
 std::string FarmCommandProject() {
   const std::vector<std::string> args = pf::CommandLineArguments();
-  if (args.size() != 2 || !EqualsNoCase(args[0], "/farm")) return {};
+  if ((args.size() != 2 && !ForceGiven(args)) || !EqualsNoCase(args[0], "/farm")) return {};
   const std::vector<std::string> files = pf::CommandLineFiles();
-  return files.size() == 2 ? files[1] : args[1];
+  return files.size() >= 2 && files.size() == args.size() ? files[1] : args[1];
 }
 
 void RunFarmCommand(const std::string& project) {
   pf::SetQuietMessages(true);
+  const bool force = ForceGiven(pf::CommandLineArguments());
   std::string error;
   bool written = LoadQueue(project, error);
   if (written) {
-    const FarmJob job = PlanFarmJob();
-    written = WriteJobFolder(job, JobFolderFor(project), error);
+    const std::string folder = JobFolderFor(project);
+    const FarmJob job = PlanFarmJob(folder);
+    if (!force) error = Objection(job, folder);
+    written = error.empty() && WriteJobFolder(job, folder, error);
   }
   const std::string errorFile = ErrorFileFor(project);
   if (written) {

@@ -63,6 +63,11 @@ struct FarmSettings {
   bool inQueueOrder = false;      // each scene's tasks wait for the scene before
   std::string shareHere;          // "P:\" as this computer sees the job folder's share ...
   std::string shareOnCluster;     // ... and "/mnt/projects/" as the cluster does
+  int cpusPerTask = 0;            // 0: the whole node (one lwsn.exe uses every core)
+  std::string memoryPerTask;      // empty: the partition's default
+  std::string timeLimit;          // empty: the partition's
+  std::string winePrefix;         // the nodes' WINEPREFIX; empty: Wine's default
+  int tasksAtOnce = 0;            // of one array; 0: no limit
   bool operator==(const FarmSettings&) const = default;
 };
 

@@ -1,27 +1,19 @@
 #include "farm/farm_status.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <vector>
+#include <map>
 
 #include "core/text.h"
 #include "farm/farm_job.h"
 #include "farm/task_status.h"
 #include "persist/preference_file.h"
+#include "platform/platform.h"
 #include "render/output_tools.h"
 
 namespace {
 
-struct JobScene {
-  int number = 0;
-  std::string scenePath;
-  int tasks = 0;
-  std::int64_t expectedFrames = 0;
-  SceneEntry output;   // its output folder, prefix and format, when job.txt names them
-};
-
 struct TaskCounts {
-  int finished = 0, running = 0, failed = 0, waiting = 0, unknown = 0;
+  int finished = 0, running = 0, failed = 0, killed = 0, cancelled = 0, waiting = 0, unknown = 0;
 };
 
 std::string WithBackslash(std::string folder) {
@@ -29,8 +21,109 @@ std::string WithBackslash(std::string folder) {
   return folder;
 }
 
+// The frames found: in the output folder job.txt names (a job written on
+// another day, or another workstation), else as the queue sees the scene,
+// else "?". An empty prefix names no frames.
+std::string FramesFound(const JobScene& scene, const QueueState& queue) {
+  if (!scene.output[kFieldOutputPrefix].empty()) return std::to_string(FramesPresent(scene.output).size());
+  const int rows = std::min({queue.count, static_cast<int>(queue.scenePaths.size()),
+                             static_cast<int>(queue.fields.size())});
+  for (int row = 0; row < rows; ++row)
+    if (EqualsNoCase(queue.scenePaths[row], scene.scenePath))
+      return std::to_string(FramesPresent(queue.fields[row]).size());
+  return "?";
+}
+
+std::string OrQuestionMark(const std::string& text) { return text.empty() ? "?" : text; }
+
+std::string CountsLine(const TaskCounts& n) {
+  std::string line = "  Tasks: " + std::to_string(n.finished) + " finished, " + std::to_string(n.running) +
+                     " running, " + std::to_string(n.failed) + " failed, " + std::to_string(n.waiting) + " waiting";
+  if (n.killed > 0) line += ", " + std::to_string(n.killed) + " killed";
+  if (n.cancelled > 0) line += ", " + std::to_string(n.cancelled) + " cancelled";
+  if (n.unknown > 0) line += ", " + std::to_string(n.unknown) + " unknown";
+  return line + "\r\n";
+}
+
+// "  Task 2 failed: exit code 3 on n1", or the task's own message.
+std::string EndLine(std::int64_t task, const char* what, const TaskStatus& status) {
+  const std::string why = status.message.empty() ? "exit code " + OrQuestionMark(status.exitCode) : status.message;
+  return "  Task " + std::to_string(task) + " " + what + ": " + why + " on " + OrQuestionMark(status.node) + "\r\n";
+}
+
+// The tasks that have a status file, by scene: one listing of the status
+// folder, so that a job of many tasks (or a job.txt claiming billions) costs
+// only the files that are there.
+using StatusFiles = std::map<int, std::vector<std::int64_t>>;
+
+StatusFiles ListStatusFiles(const std::string& folder) {
+  StatusFiles files;
+  for (const auto& entry : pf::ListDirectory(folder + "status\\", "scene-*-*.txt")) {
+    if (entry.isDirectory) continue;
+    const std::string& name = entry.name;   // scene-NNN-TTT.txt
+    const std::size_t dash = name.find('-', 6);
+    const std::string scene = name.substr(6, dash - 6), task = name.substr(dash + 1, name.size() - dash - 5);
+    auto digits = [](const std::string& t) {
+      return !t.empty() && t.size() <= 9 && t.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (dash == std::string::npos || !digits(scene) || !digits(task)) continue;
+    // Only the names the job writes: 3 digits at least, no other leading zero.
+    if (name != TaskStatusName(std::stoi(scene), std::stoll(task)).substr(7)) continue;
+    files[std::stoi(scene)].push_back(std::stoll(task));
+  }
+  for (auto& [scene, tasks] : files) std::sort(tasks.begin(), tasks.end());
+  return files;
+}
+
+std::string SceneText(const std::string& folder, const JobScene& scene, const std::vector<std::int64_t>& listed,
+                      const QueueState& queue, const std::string& nowIso) {
+  TaskCounts counts;
+  std::string notes;
+  int seen = 0;
+  for (const std::int64_t task : listed) {
+    if (task < 1 || task > scene.tasks) continue;
+    ++seen;
+    const TaskStatus status = ReadTaskStatus(folder + TaskStatusName(scene.number, task));
+    switch (status.state) {
+      case TaskState::kWaiting: --seen; break;   // gone since the listing
+      case TaskState::kFinished: ++counts.finished; break;
+      case TaskState::kUnknown: ++counts.unknown; break;
+      case TaskState::kCancelled: ++counts.cancelled; break;
+      case TaskState::kRunning: {
+        ++counts.running;
+        const std::string since = NoWordSince(status, nowIso);
+        if (!since.empty())
+          notes += "  Task " + std::to_string(task) + " on " + OrQuestionMark(status.node) + ": no word since " +
+                   since + " (node lost?)\r\n";
+        break;
+      }
+      case TaskState::kFailed:
+        ++counts.failed;
+        notes += EndLine(task, "failed", status);
+        break;
+      case TaskState::kKilled:
+        ++counts.killed;
+        notes += EndLine(task, "killed", status);
+        break;
+    }
+  }
+  counts.waiting = scene.tasks - seen;
+  std::string text = "Scene " + std::to_string(scene.number) + ": " + FilePart(scene.scenePath) + "\r\n";
+  text += scene.tasks > 0 ? CountsLine(counts) : "  No tasks: every frame was there\r\n";
+  text += "  Frames: " + FramesFound(scene, queue) + " of " + std::to_string(scene.expectedFrames) + "\r\n";
+  return text + notes;
+}
+
+const std::vector<std::int64_t>& Listed(const StatusFiles& files, int scene) {
+  static const std::vector<std::int64_t> none;
+  const auto it = files.find(scene);
+  return it == files.end() ? none : it->second;
+}
+
+}  // namespace
+
 // job.txt read whole and closed again: the status files are preference
-// files too, and only one can be open at a time. False when it is no job.
+// files too, and only one can be open at a time.
 bool ReadJobScenes(const std::string& folder, std::vector<JobScene>& scenes) {
   if (!PreferenceFile::OpenForReading(folder + "job.txt") || !PreferenceFile::SelectGroup("Farm Job")) {
     PreferenceFile::Close();
@@ -45,69 +138,55 @@ bool ReadJobScenes(const std::string& folder, std::vector<JobScene>& scenes) {
     scene.scenePath = Trim(PreferenceFile::ReadString("Scene", ""));
     scene.tasks = std::max(0, PreferenceFile::ReadNumber("Tasks", 0));
     scene.expectedFrames = PreferenceFile::ReadNumber("Frames expected", 0);
-    scene.output[kFieldOutputDir] = PreferenceFile::ReadString("Output folder", "");
-    scene.output[kFieldOutputPrefix] = PreferenceFile::ReadString("Output prefix", "");
-    scene.output[kFieldOutputFilenameFormat] = PreferenceFile::ReadString("Filename format", "");
-    scene.output[kFieldImageExtension] = PreferenceFile::ReadString("Image extension", "");
+    SceneEntry& out = scene.output;
+    out[kFieldFirstFrame] = Trim(PreferenceFile::ReadString("First frame", ""));
+    out[kFieldLastFrame] = Trim(PreferenceFile::ReadString("Last frame", ""));
+    out[kFieldFrameStep] = Trim(PreferenceFile::ReadString("Frame step", ""));
+    out[kFieldOutputDir] = PreferenceFile::ReadString("Output folder", "");
+    out[kFieldOutputPrefix] = PreferenceFile::ReadString("Output prefix", "");
+    out[kFieldOutputFilenameFormat] = PreferenceFile::ReadString("Filename format", "");
+    out[kFieldImageExtension] = PreferenceFile::ReadString("Image extension", "");
     scenes.push_back(scene);
   }
   PreferenceFile::Close();
   return true;
 }
 
-// The frames found: in the output folder job.txt names (a job written on
-// another day, or another workstation), else as the queue sees the scene,
-// else "?". An empty prefix names no frames.
-std::string FramesFound(const JobScene& scene, const QueueState& queue) {
-  if (!scene.output[kFieldOutputPrefix].empty()) return std::to_string(CountFrameFiles(scene.output));
-  const int rows = std::min({queue.count, static_cast<int>(queue.scenePaths.size()),
-                             static_cast<int>(queue.fields.size())});
-  for (int row = 0; row < rows; ++row)
-    if (EqualsNoCase(queue.scenePaths[row], scene.scenePath)) return std::to_string(CountFrameFiles(queue.fields[row]));
-  return "?";
-}
-
-std::string OrQuestionMark(const std::string& text) { return text.empty() ? "?" : text; }
-
-std::string CountsLine(const TaskCounts& n) {
-  std::string line = "  Tasks: " + std::to_string(n.finished) + " finished, " + std::to_string(n.running) +
-                     " running, " + std::to_string(n.failed) + " failed, " + std::to_string(n.waiting) + " waiting";
-  if (n.unknown > 0) line += ", " + std::to_string(n.unknown) + " unknown";
-  return line + "\r\n";
-}
-
-std::string SceneText(const std::string& folder, const JobScene& scene, const QueueState& queue) {
-  TaskCounts counts;
-  std::string failures;
-  for (int task = 1; task <= scene.tasks; ++task) {
-    const TaskStatus status = ReadTaskStatus(folder + TaskStatusName(scene.number, task));
-    switch (status.state) {
-      case TaskState::kWaiting: ++counts.waiting; break;
-      case TaskState::kRunning: ++counts.running; break;
-      case TaskState::kFinished: ++counts.finished; break;
-      case TaskState::kUnknown: ++counts.unknown; break;
-      case TaskState::kFailed:
-        ++counts.failed;
-        failures += "  Task " + std::to_string(task) + " failed: exit code " + OrQuestionMark(status.exitCode) +
-                    " on " + OrQuestionMark(status.node) + "\r\n";
-        break;
-    }
-  }
-  std::string text = "Scene " + std::to_string(scene.number) + ": " + FilePart(scene.scenePath) + "\r\n";
-  text += scene.tasks > 0 ? CountsLine(counts) : "  No tasks: every frame was there\r\n";
-  text += "  Frames: " + FramesFound(scene, queue) + " of " + std::to_string(scene.expectedFrames) +
-          "\r\n";
-  return text + failures;
-}
-
-}  // namespace
-
-std::string FarmStatusText(const std::string& folder, const QueueState& queue) {
+std::string FarmStatusText(const std::string& folder, const QueueState& queue, const std::string& nowIso) {
   const std::string typed = Trim(folder);
   const std::string jobFolder = WithBackslash(typed);
   std::vector<JobScene> scenes;
   if (jobFolder.empty() || !ReadJobScenes(jobFolder, scenes)) return "No farm job in " + typed;
+  const StatusFiles files = ListStatusFiles(jobFolder);
   std::string text;
-  for (const JobScene& scene : scenes) text += SceneText(jobFolder, scene, queue);
+  for (const JobScene& scene : scenes) text += SceneText(jobFolder, scene, Listed(files, scene.number), queue, nowIso);
   return text;
+}
+
+std::int64_t TasksNotEnded(const std::string& folder) {
+  const std::string jobFolder = WithBackslash(Trim(folder));
+  // jobs.txt is small: a line per job array.
+  std::string jobs;
+  if (pf::FileHandle file = pf::FileOpen(jobFolder + "jobs.txt", pf::FileMode::ReadShared)) {
+    char buffer[4096];
+    for (std::int64_t n; (n = pf::FileRead(file, buffer, sizeof buffer)) > 0 && jobs.size() < 1 << 20;)
+      jobs.append(buffer, static_cast<std::size_t>(n));
+    pf::FileClose(file);
+  }
+  if (jobs.find_first_of("0123456789") == std::string::npos) return 0;
+  std::vector<JobScene> scenes;
+  if (!ReadJobScenes(jobFolder, scenes)) return 0;
+  const StatusFiles files = ListStatusFiles(jobFolder);
+  std::int64_t open = 0;
+  for (const JobScene& scene : scenes) {
+    std::int64_t ended = 0;
+    for (const std::int64_t task : Listed(files, scene.number)) {
+      if (task < 1 || task > scene.tasks) continue;
+      const TaskState state = ReadTaskStatus(jobFolder + TaskStatusName(scene.number, task)).state;
+      ended += state == TaskState::kFinished || state == TaskState::kFailed || state == TaskState::kKilled ||
+               state == TaskState::kCancelled;
+    }
+    open += scene.tasks - ended;
+  }
+  return open;
 }

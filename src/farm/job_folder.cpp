@@ -3,24 +3,55 @@
 #include <vector>
 
 #include "core/text.h"
+#include "farm/shell_text.h"
+#include "persist/preference_file.h"
 #include "platform/platform.h"
 
 namespace {
+
+// Inside every temporary and old copy while the program works on it: only
+// a folder named like a copy that holds it (or is empty) is ever removed.
+constexpr const char* kCopyMarker = "tallowbridge-farm-copy.txt";
+constexpr const char* kCopyTags[] = {".tb-temp-", ".tb-old-"};
 
 std::string WithoutBackslash(std::string path) {
   while (!path.empty() && path.back() == '\\') path.pop_back();
   return path;
 }
 
-// Everything below path and path itself; true when all of it went.
-bool RemoveTree(const std::string& path) {
+// Whether path itself is a junction or symbolic link, as its parent lists it.
+bool IsLink(const std::string& path) {
+  const std::string name = FilePart(path);
+  if (name.empty()) return false;
+  for (const auto& entry : pf::ListDirectory(DirectoryPart(path), name))
+    if (EqualsNoCase(entry.name, name)) return entry.isLink;
+  return false;
+}
+
+// Everything below path and path itself; true when all of it went. A link
+// goes as a link: what it points to is never entered. A copy's marker goes
+// last, so a removal cut off leaves a copy that is still known as one.
+bool RemoveTreeBelow(const std::string& path) {
   bool ok = true;
-  const std::string folder = WithoutBackslash(path) + "\\";
+  const std::string folder = path + "\\";
+  bool marker = false;
   for (const auto& entry : pf::ListDirectory(folder, "*")) {
     const std::string child = folder + entry.name;
-    ok = (entry.isDirectory ? RemoveTree(child) : pf::DeletePath(child)) && ok;
+    if (entry.isLink) ok = pf::RemoveLink(child) && ok;
+    else if (entry.isDirectory) ok = RemoveTreeBelow(child) && ok;
+    else if (EqualsNoCase(entry.name, kCopyMarker)) marker = true;
+    else ok = pf::DeletePath(child) && ok;
   }
-  return pf::RemoveDirectoryPath(WithoutBackslash(path)) && ok;
+  if (marker) {
+    if (!ok) return false;
+    ok = pf::DeletePath(folder + kCopyMarker);
+  }
+  return pf::RemoveDirectoryPath(path) && ok;
+}
+
+bool RemoveTree(const std::string& path) {
+  const std::string folder = WithoutBackslash(path);
+  return IsLink(folder) ? pf::RemoveLink(folder) : RemoveTreeBelow(folder);
 }
 
 bool WriteFile(const std::string& path, const std::string& text) {
@@ -31,12 +62,18 @@ bool WriteFile(const std::string& path, const std::string& text) {
   return pf::FileClose(file) && written;
 }
 
-// Every file of the job into the empty folder; the first failure names itself.
+bool WriteMarker(const std::string& copy) {
+  return WriteFile(copy + "\\" + kCopyMarker, "A copy of a farm job folder that Tallowbridge is replacing.\r\n");
+}
+
+// Every file of the job into the folder; the first failure names itself.
 bool WriteFiles(const FarmJob& job, const std::string& folder, std::string& failed) {
-  std::vector<std::pair<std::string, std::string>> files = {
-      {"submit.sh", SubmitScript(job)}, {"job.txt", JobDescription(job)}, {"README.txt", ReadmeText(job)}};
+  std::vector<std::pair<std::string, std::string>> files = {{"submit.sh", SubmitScript(job)},
+                                                            {"cancel.sh", CancelScript()},
+                                                            {"job.txt", JobDescription(job)},
+                                                            {"README.txt", ReadmeText(job)}};
   for (const auto& scene : job.scenes)
-    if (scene.plan.tasks > 0) files.emplace_back(SceneScriptName(scene.number), SceneScript(job, scene));
+    if (scene.plan.Tasks() > 0) files.emplace_back(SceneScriptName(scene.number), SceneScript(job, scene));
   for (const char* sub : {"log", "status"}) {
     if (!pf::MakeDirectory(folder + sub)) {
       failed = folder + sub;
@@ -52,6 +89,33 @@ bool WriteFiles(const FarmJob& job, const std::string& folder, std::string& fail
   return true;
 }
 
+// "night.farm.tb-temp-1234": the tag, then digits only.
+bool IsCopyName(const std::string& name, const std::string& target) {
+  for (const char* tag : kCopyTags) {
+    const std::string start = target + tag;
+    if (name.size() > start.size() && EqualsNoCase(std::string_view(name).substr(0, start.size()), start) &&
+        name.find_first_not_of("0123456789", start.size()) == std::string::npos)
+      return true;
+  }
+  return false;
+}
+
+// Copies left by a write that was cut off: named like a copy of this job
+// folder and holding the marker, or empty. Anything else stays.
+void RemoveLeftoverCopies(const std::string& target) {
+  const std::string parent = DirectoryPart(target), name = FilePart(target);
+  for (const auto& entry : pf::ListDirectory(parent, name + ".tb-*")) {
+    if (!entry.isDirectory || entry.isLink || !IsCopyName(entry.name, name)) continue;
+    const std::string copy = parent + entry.name;
+    if (pf::QueryFileSize(copy + "\\" + kCopyMarker) >= 0) RemoveTree(copy);
+    else pf::RemoveDirectoryPath(copy);
+  }
+}
+
+std::string CopyName(const std::string& target, int tag) {
+  return target + kCopyTags[tag] + std::to_string(pf::CurrentProcessId());
+}
+
 }  // namespace
 
 std::string JobFolderFor(const std::string& projectPath) {
@@ -61,12 +125,16 @@ std::string JobFolderFor(const std::string& projectPath) {
   return DirectoryPart(projectPath) + (dot == std::string::npos ? name : name.substr(0, dot)) + ".farm\\";
 }
 
+bool UnderShare(const std::string& path, const FarmSettings& farm) {
+  const std::string here = WithoutBackslash(farm.shareHere);
+  if (here.empty() || path.size() < here.size() || !EqualsNoCase(std::string_view(path).substr(0, here.size()), here))
+    return false;
+  return path.size() == here.size() || path[here.size()] == '\\';
+}
+
 std::string ClusterPath(const std::string& folder, const FarmSettings& farm) {
-  const std::string& here = farm.shareHere;
-  if (here.empty() || farm.shareOnCluster.empty() || folder.size() < here.size() ||
-      !EqualsNoCase(std::string_view(folder).substr(0, here.size()), here))
-    return folder;
-  std::string rest = folder.substr(here.size());
+  if (farm.shareOnCluster.empty() || !UnderShare(folder, farm)) return folder;
+  std::string rest = folder.substr(WithoutBackslash(farm.shareHere).size());
   while (!rest.empty() && rest.front() == '\\') rest.erase(0, 1);
   for (char& c : rest)
     if (c == '\\') c = '/';
@@ -77,20 +145,37 @@ std::string ClusterPath(const std::string& folder, const FarmSettings& farm) {
 
 bool FolderExists(const std::string& folder) { return pf::QueryFileSize(WithoutBackslash(folder)) == -2; }
 
+JobFolderKind KindOfJobFolder(const std::string& folder) {
+  const std::string target = WithoutBackslash(folder);
+  if (target.empty() || pf::PathMissing(target)) return JobFolderKind::kMissing;
+  if (!FolderExists(target) || IsLink(target)) return JobFolderKind::kOther;
+  if (pf::ListDirectory(target + "\\", "*").empty()) return JobFolderKind::kEmpty;
+  const bool own = PreferenceFile::OpenForReading(target + "\\job.txt") && PreferenceFile::SelectGroup("Farm Job");
+  PreferenceFile::Close();
+  return own ? JobFolderKind::kOwnJob : JobFolderKind::kOther;
+}
+
+std::string JobFolderRefusal(const std::string& folder) {
+  if (KindOfJobFolder(folder) != JobFolderKind::kOther) return {};
+  return "The folder " + folder +
+         " is not a farm job folder of Tallowbridge (it holds no job.txt of a farm job) and is not empty: "
+         "nothing was written and nothing in it changed. Choose a new or empty folder.";
+}
+
 bool WriteJobFolder(const FarmJob& job, const std::string& folder, std::string& error) {
   const std::string target = WithoutBackslash(folder);
-  const std::string temp = target + "_temp", old = target + "_old";
-  // Leftovers of an earlier write that was cut off.
-  if (FolderExists(temp)) RemoveTree(temp);
-  if (FolderExists(old)) RemoveTree(old);
+  error = JobFolderRefusal(folder);
+  if (!error.empty()) return false;
+  RemoveLeftoverCopies(target);
+  const std::string temp = CopyName(target, 0), old = CopyName(target, 1);
   std::string failed;
   if (!pf::MakeDirectory(temp)) {
     error = "Could not create the folder " + temp + " (read-only or full share?)";
     return false;
   }
-  if (!WriteFiles(job, temp + "\\", failed)) {
+  if (!WriteMarker(temp) || !WriteFiles(job, temp + "\\", failed)) {
     RemoveTree(temp);
-    error = "Could not write " + failed + " (full share?); the job folder was left as it was.";
+    error = "Could not write " + (failed.empty() ? temp : failed) + " (full share?); the job folder was left as it was.";
     return false;
   }
   const bool hadOld = FolderExists(target);
@@ -105,19 +190,27 @@ bool WriteJobFolder(const FarmJob& job, const std::string& folder, std::string& 
     error = "Could not put the new job folder in place of " + folder + "; it was left as it was.";
     return false;
   }
-  if (hadOld) RemoveTree(old);
+  // The marker of a copy has no place in the job folder itself.
+  pf::DeletePath(target + "\\" + kCopyMarker);
+  if (hadOld) {
+    WriteMarker(old);
+    RemoveTree(old);
+  }
   return true;
 }
 
 std::string WrittenMessage(const FarmJob& job, const std::string& folder) {
   std::string text = std::to_string(job.ScenesWithTasks()) + " scene(s) in " + std::to_string(job.Tasks()) +
                      " task(s) written to " + folder;
+  if (job.ScenesWithTasks() > 0)
+    text += "\n" + std::to_string(job.MissingFrames()) + " frame(s) of " + std::to_string(job.ScenesWithTasks()) +
+            " scene(s) are missing and will be rendered.";
   std::string complete;
   for (const auto& scene : job.scenes)
-    if (scene.plan.tasks <= 0) complete += "\n  " + FilePart(scene.scenePath);
+    if (scene.plan.Tasks() <= 0) complete += "\n  " + FilePart(scene.scenePath);
   if (!complete.empty()) text += "\nNo frames left, no job:" + complete;
-  const std::string there = ClusterPath(folder, job.farm);
-  const bool onCluster = there != folder;
-  text += "\n\nRun on the cluster:\n  sh " + (onCluster ? there + "submit.sh" : folder + "submit.sh");
+  const std::string unseen = UnseenPathsText(job);
+  if (!unseen.empty()) text += "\n\n" + unseen;
+  text += "\n\nRun on the cluster:\n  sh " + ShellQuote(ClusterPath(folder, job.farm) + "submit.sh");
   return text;
 }

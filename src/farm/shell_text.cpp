@@ -18,3 +18,13 @@ std::string SchedulerName(std::string_view text) {
   }
   return name.empty() ? "scene" : name;
 }
+
+std::string SchedulerWord(std::string_view text, std::string_view extra) {
+  std::string word;
+  for (char c : text) {
+    const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+                      c == '_' || c == '-' || extra.find(c) != std::string_view::npos;
+    if (kept) word += c;
+  }
+  return word;
+}

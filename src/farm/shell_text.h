@@ -13,3 +13,8 @@ std::string ShellQuote(std::string_view text);
 // A name for the scheduler's own lines (#SBATCH, job names): letters,
 // digits, "." "_" "-" kept, anything else "_", at most 64 characters.
 std::string SchedulerName(std::string_view text);
+
+// A setting on a scheduler's line (a partition list "render,gpu", a memory
+// "16G", a time "2-00:00:00"): letters, digits, "." "_" "-" and the extra
+// characters kept, anything else left out.
+std::string SchedulerWord(std::string_view text, std::string_view extra);

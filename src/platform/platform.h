@@ -253,10 +253,22 @@ bool MakeDirectory(const std::string& path);
 bool RenamePath(const std::string& source, const std::string& target);
 // Removes an empty directory; false when it is not empty or cannot go.
 bool RemoveDirectoryPath(const std::string& path);
+// Removes a junction or symbolic link itself (to a folder or a file),
+// never anything it points to.
+bool RemoveLink(const std::string& path);
+// Text in the ANSI code page (as the program holds it) converted to UTF-8,
+// for files read on machines whose locale is UTF-8. The headless backend
+// takes Windows-1252 as the code page.
+std::string AnsiToUtf8(const std::string& text);
+// This program's process ID, for names no other copy uses at the same time.
+unsigned long CurrentProcessId();
 
 struct DirEntry {
   std::string name;
   bool isDirectory = false;
+  // A junction or symbolic link (FILE_ATTRIBUTE_REPARSE_POINT): what it
+  // points to lies elsewhere, so a folder removal takes the link alone.
+  bool isLink = false;
 };
 // Entries of directory whose name matches pattern (* and ?, no case).
 std::vector<DirEntry> ListDirectory(const std::string& directory, const std::string& pattern);

@@ -26,7 +26,7 @@ constexpr int kMaxFramesPerTask = 100000;
 std::string statusShown;
 
 void CreateFarmWindow() {
-  pf::OpenWindowAt(kFarmWindow, 150, 150, 420, 405, "Farm", pf::kWindowSystemMenu | pf::kWindowHidden);
+  pf::OpenWindowAt(kFarmWindow, 150, 150, 420, 530, "Farm", pf::kWindowSystemMenu | pf::kWindowHidden);
   // Labels sit 3 pixels lower than the field beside them, so the texts line up.
   const pf::ControlSpec controls[] = {
       {kFramesPerTaskLabel, ControlKind::Label, 5, 10, 195, 20, "Frames per task:", nullptr, pf::kFontRegular},
@@ -44,13 +44,28 @@ void CreateFarmWindow() {
       {kShareOnClusterLabel, ControlKind::Label, 5, 153, 195, 20, "Share on the cluster:", nullptr,
        pf::kFontRegular},
       {kShareOnClusterField, ControlKind::EditField, 205, 150, 210, 20, "", nullptr, pf::kFontRegular},
-      {kJobFolderLabel, ControlKind::Label, 5, 178, 58, 20, "Job folder:", nullptr, pf::kFontRegular},
-      {kJobFolderField, ControlKind::EditField, 65, 175, 280, 20, "", nullptr, pf::kFontRegular},
-      {kJobFolderBrowseButton, ControlKind::Button, 350, 175, 65, 20, "Browse...", nullptr, pf::kFontRegular},
-      {kWriteFarmJobButton, ControlKind::Button, 5, 202, 120, 20, "Write Farm Job", nullptr, pf::kFontBold},
-      {kFarmCloseButton, ControlKind::Button, 132, 202, 56, 20, "Close", nullptr, pf::kFontRegular},
-      {kFarmStatusLabel, ControlKind::Label, 5, 232, 195, 16, "Farm status:", nullptr, pf::kFontRegular},
-      {kFarmStatusView, ControlKind::RichText, 5, 250, 410, 150, "", nullptr, pf::kFontRegular},
+      {kCpusPerTaskLabel, ControlKind::Label, 5, 178, 195, 20, "CPUs per task (0: the whole node):", nullptr,
+       pf::kFontRegular},
+      {kCpusPerTaskField, ControlKind::EditField, 205, 175, 60, 20, "", nullptr, pf::kFontRegular},
+      {kMemoryPerTaskLabel, ControlKind::Label, 5, 203, 195, 20, "Memory per task (empty: default):", nullptr,
+       pf::kFontRegular},
+      {kMemoryPerTaskField, ControlKind::EditField, 205, 200, 100, 20, "", nullptr, pf::kFontRegular},
+      {kTimeLimitLabel, ControlKind::Label, 5, 228, 195, 20, "Time limit (empty: the partition's):", nullptr,
+       pf::kFontRegular},
+      {kTimeLimitField, ControlKind::EditField, 205, 225, 100, 20, "", nullptr, pf::kFontRegular},
+      {kWinePrefixLabel, ControlKind::Label, 5, 253, 195, 20, "Wine prefix (empty: Wine's):", nullptr,
+       pf::kFontRegular},
+      {kWinePrefixField, ControlKind::EditField, 205, 250, 210, 20, "", nullptr, pf::kFontRegular},
+      {kTasksAtOnceLabel, ControlKind::Label, 5, 278, 195, 20, "Tasks at once (0: no limit):", nullptr,
+       pf::kFontRegular},
+      {kTasksAtOnceField, ControlKind::EditField, 205, 275, 60, 20, "", nullptr, pf::kFontRegular},
+      {kJobFolderLabel, ControlKind::Label, 5, 303, 58, 20, "Job folder:", nullptr, pf::kFontRegular},
+      {kJobFolderField, ControlKind::EditField, 65, 300, 280, 20, "", nullptr, pf::kFontRegular},
+      {kJobFolderBrowseButton, ControlKind::Button, 350, 300, 65, 20, "Browse...", nullptr, pf::kFontRegular},
+      {kWriteFarmJobButton, ControlKind::Button, 5, 327, 120, 20, "Write Farm Job", nullptr, pf::kFontBold},
+      {kFarmCloseButton, ControlKind::Button, 132, 327, 56, 20, "Close", nullptr, pf::kFontRegular},
+      {kFarmStatusLabel, ControlKind::Label, 5, 357, 195, 16, "Farm status:", nullptr, pf::kFontRegular},
+      {kFarmStatusView, ControlKind::RichText, 5, 375, 410, 150, "", nullptr, pf::kFontRegular},
   };
   for (const auto& layout : controls) pf::CreateControl(kFarmWindow, layout);
 }
@@ -63,6 +78,11 @@ void FillFarmWindow() {
   pf::SetControlState(kInQueueOrderCheck, f.inQueueOrder ? 1 : 0);
   pf::SetControlText(kShareHereField, f.shareHere);
   pf::SetControlText(kShareOnClusterField, f.shareOnCluster);
+  pf::SetControlText(kCpusPerTaskField, std::to_string(f.cpusPerTask));
+  pf::SetControlText(kMemoryPerTaskField, f.memoryPerTask);
+  pf::SetControlText(kTimeLimitField, f.timeLimit);
+  pf::SetControlText(kWinePrefixField, f.winePrefix);
+  pf::SetControlText(kTasksAtOnceField, std::to_string(f.tasksAtOnce));
   const std::string& project =
       g.currentProjectPath.empty() ? g.settings.lastSavedProject : g.currentProjectPath;
   pf::SetControlText(kJobFolderField, JobFolderFor(project));
@@ -75,8 +95,19 @@ std::string JobFolderField() {
   return folder;
 }
 
+// The queue's paths the nodes cannot see, named above the status, as of
+// the last Write Farm Job (or the window's opening).
+std::string unseenShown;
+
+std::string WithCrLf(const std::string& text) {
+  std::string out;
+  for (char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return out;
+}
+
 void RefreshFarmStatus() {
-  std::string text = FarmStatusText(pf::ControlText(kJobFolderField), g.queue);
+  std::string text = FarmStatusText(pf::ControlText(kJobFolderField), g.queue, pf::LocalTimeIso());
+  if (!unseenShown.empty()) text = unseenShown + "\r\n\r\n" + text;
   if (text == statusShown) return;
   pf::SetControlText(kFarmStatusView, text);
   statusShown = std::move(text);
@@ -91,6 +122,11 @@ void TakeAndSaveFarmSettings() {
   f.inQueueOrder = pf::ControlState(kInQueueOrderCheck) != 0;
   f.shareHere = Trim(pf::ControlText(kShareHereField));
   f.shareOnCluster = Trim(pf::ControlText(kShareOnClusterField));
+  f.cpusPerTask = std::clamp(ReadNumber(pf::ControlText(kCpusPerTaskField)), 0, kMaxFramesPerTask);
+  f.memoryPerTask = Trim(pf::ControlText(kMemoryPerTaskField));
+  f.timeLimit = Trim(pf::ControlText(kTimeLimitField));
+  f.winePrefix = Trim(pf::ControlText(kWinePrefixField));
+  f.tasksAtOnce = std::clamp(ReadNumber(pf::ControlText(kTasksAtOnceField)), 0, kMaxFramesPerTask);
   g.settings.farm = f;
   SaveSettings();
 }
@@ -109,11 +145,24 @@ void WriteFarmJob() {
     pf::FocusControl(kJobFolderField);
     return;
   }
-  if (FolderExists(folder) &&
-      pf::ShowMessage("Question", "Replace the farm job folder\n" + folder + " ?", pf::kBoxQuestion) !=
-          pf::kAnswerYes)
+  // Only the program's own job folder or an empty one is ever replaced.
+  if (const std::string refusal = JobFolderRefusal(folder); !refusal.empty()) {
+    pf::ShowMessage("Error!", refusal, pf::kBoxError);
     return;
-  const FarmJob job = PlanFarmJob();
+  }
+  if (const std::int64_t open = TasksNotEnded(folder); open > 0) {
+    if (pf::ShowMessage("Question",
+                        "The jobs of the farm job folder\n" + folder + "\nmay still run: " + std::to_string(open) +
+                            " task(s) have not ended. Replace the folder anyway?",
+                        pf::kBoxQuestion) != pf::kAnswerYes)
+      return;
+  } else if (KindOfJobFolder(folder) == JobFolderKind::kOwnJob &&
+             pf::ShowMessage("Question", "Replace the farm job folder\n" + folder + " ?", pf::kBoxQuestion) !=
+                 pf::kAnswerYes) {
+    return;
+  }
+  const FarmJob job = PlanFarmJob(folder);
+  unseenShown = WithCrLf(UnseenPathsText(job));
   std::string error;
   // On failure the old folder is still there, as WriteJobFolder leaves it.
   if (!WriteJobFolder(job, folder, error)) {
@@ -160,6 +209,7 @@ void OpenFarmWindow() {
   pf::SetWindowTopmost(kFarmWindow, true);
   FillFarmWindow();
   statusShown.clear();
+  unseenShown = WithCrLf(UnseenPathsText(QueueOutline({}), false));
   RefreshFarmStatus();
   pf::StartTimer(kFarmWindow, kFarmStatusTimer, kStatusIntervalMs);
   RunWindowEventLoop(kFarmWindow, HandleFarmEvent);

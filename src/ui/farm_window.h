@@ -28,6 +28,16 @@ enum FarmWindowControl {
   kFarmCloseButton = 317,
   kFarmStatusLabel = 318,
   kFarmStatusView = 319,
+  kCpusPerTaskLabel = 320,
+  kCpusPerTaskField = 321,
+  kMemoryPerTaskLabel = 322,
+  kMemoryPerTaskField = 323,
+  kTimeLimitLabel = 324,
+  kTimeLimitField = 325,
+  kWinePrefixLabel = 326,
+  kWinePrefixField = 327,
+  kTasksAtOnceLabel = 328,
+  kTasksAtOnceField = 329,
 };
 // Ticks every 3 seconds on window 300.
 constexpr int kFarmStatusTimer = 3;

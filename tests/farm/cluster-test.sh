@@ -179,6 +179,14 @@ ok=0
 [ -n "${task_pid:-}" ] && [ -n "${step_pid:-}" ] && [ -d "/proc/$task_pid" ] && [ -d "/proc/$step_pid" ] && ok=1
 check "a long job ($long) is running before stop (task pid ${task_pid:-?}, slurmstepd pid ${step_pid:-?})" [ $ok -eq 1 ]
 
+# Processes that are not the cluster's own though they touch it: a tail -f
+# of its log, and a shell that carries its SLURM_CONF. Stop leaves them.
+tail -f "$D/log/slurmd.log" >/dev/null 2>&1 &
+tail_pid=$!
+SLURM_CONF="$D/slurm.conf" sleep 300 &
+conf_pid=$!
+bystanders=("$(ident $tail_pid)" "$(ident $conf_pid)")
+
 # --- stop --------------------------------------------------------------------
 recorded=()
 for d in munged slurmctld slurmd; do
@@ -202,9 +210,16 @@ for t in "${recorded[@]}"; do ident_alive "$t" && left+=("${t%%:*}"); done
 ok=0; [ ${#recorded[@]} -ge 4 ] && [ ${#left[@]} -eq 0 ] && ok=1
 check "no process recorded before stop is left (${#recorded[@]} recorded, left: ${left[*]:-none})" [ $ok -eq 1 ]
 
+alive=0
+for t in "${bystanders[@]}"; do ident_alive "$t" && alive=$((alive + 1)); done
+check "stop leaves a tail -f of its log and a shell with its SLURM_CONF running ($alive of 2)" [ $alive -eq 2 ]
+kill $tail_pid $conf_pid 2>/dev/null
+wait $tail_pid $conf_pid 2>/dev/null
 holders=$(find /proc/[0-9]*/fd -maxdepth 1 -type l -printf '%p\t%l\n' 2>/dev/null |
   awk -F '\t' -v f="$D/log/slurmd.log" '$2 == f { split($1, a, "/"); print a[3] }' | sort -un | tr '\n' ' ')
 check "no process (slurmd, slurmstepd) holds slurmd's log open (${holders:-none})" [ -z "$holders" ]
+ports=$(sed -n 's/^Slurm\(ctld\|d\)Port=//p' "$D/slurm.conf" | tr '\n' ' ')
+check "the ports were chosen at start, not Slurm's own 6817/6818 ($ports)" [ "$ports" != "6817 6818 " -a -n "$ports" ]
 
 pidfiles=$(ls "$D/run/"*.pid 2>/dev/null | tr '\n' ' ')
 check "stop removes the pid files (left: ${pidfiles:-none})" [ -z "$pidfiles" ]

@@ -2,8 +2,10 @@
 // real through sh (a stub renderer prints what it was given), the tasks'
 // status files read back, the job folder written whole or not at all, and
 // Tallowbridge.exe /farm.
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "farm/shell_text.h"
 #include "farm/task_status.h"
 #include "persist/settings_file.h"
+#include "platform/platform.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;
@@ -24,26 +27,38 @@ namespace {
 
 using Ranges = std::vector<TaskRange>;
 
-TEST(ChunkFramesTest, TasksFollowTheFramesLeft) {
+// Tasks are cut from the runs of missing frame numbers: a failed task in
+// the middle leaves a hole a count of files cannot see.
+TEST(MissingFramePlanTest, TasksComeFromTheRunsOfMissingFrames) {
   struct Row {
     const char* what;
-    std::int64_t first, last, step, present, perTask;
+    std::int64_t first, last, step;
+    std::vector<std::int64_t> present;
+    std::int64_t perTask;
     Ranges tasks;
   };
   const Row rows[] = {
-      {"step 3, 10 frames a task", 1, 70, 3, 0, 10, {{1, 28, 3}, {31, 58, 3}, {61, 70, 3}}},
-      {"12 frames already there", 1, 70, 3, 12, 10, {{37, 64, 3}, {67, 70, 3}}},
-      {"every frame there: no task", 1, 70, 3, 24, 10, {}},
-      {"more files than frames", 1, 70, 3, 30, 10, {}},
-      {"a scene of one frame", 5, 5, 1, 0, 10, {{5, 5, 1}}},
-      {"the first frame above the last", 10, 5, 1, 0, 10, {}},
-      {"one task for all", 1, 100, 1, 0, 100000, {{1, 100, 1}}},
-      {"a step of 0 counts as 1", 1, 10, 0, 0, 3, {{1, 3, 1}, {4, 6, 1}, {7, 9, 1}, {10, 10, 1}}},
-      {"0 frames a task count as 1", 1, 3, 1, 0, 0, {{1, 1, 1}, {2, 2, 1}, {3, 3, 1}}},
-      {"negative frames", -10, -1, 4, 1, 1, {{-6, -6, 4}, {-2, -1, 4}}},
+      {"nothing there: 1-12 in tasks of 4", 1, 12, 1, {}, 4, {{1, 4, 1}, {5, 8, 1}, {9, 12, 1}}},
+      {"task 2 failed: only 5-8", 1, 12, 1, {1, 2, 3, 4, 9, 10, 11, 12}, 4, {{5, 8, 1}}},
+      {"holes cut at every present frame", 1, 12, 1, {3, 4, 9}, 4, {{1, 2, 1}, {5, 8, 1}, {10, 12, 1}}},
+      {"a long run cut by frames per task", 1, 12, 1, {1}, 4, {{2, 5, 1}, {6, 9, 1}, {10, 12, 1}}},
+      {"step 3: frames 1 4 7 ... 22", 1, 22, 3, {4, 16}, 2, {{1, 1, 3}, {7, 10, 3}, {13, 13, 3}, {19, 22, 3}}},
+      {"off the step, out of the range, twice: nothing", 1, 12, 1, {0, 13, -4, 99, 5, 5}, 12, {{1, 4, 1}, {6, 12, 1}}},
+      {"off the step counts nothing", 1, 10, 3, {2, 3, 5, 6}, 10, {{1, 10, 3}}},
+      {"every frame there: no task", 1, 5, 2, {5, 3, 1}, 10, {}},
+      {"last frame off the step is not passed", 1, 20, 3, {}, 100, {{1, 19, 3}}},
+      {"a scene of one frame", 5, 5, 1, {}, 10, {{5, 5, 1}}},
+      {"the first frame above the last", 10, 5, 1, {}, 10, {}},
+      {"step 0 and 0 frames a task count as 1", 1, 3, 0, {2}, 0, {{1, 1, 1}, {3, 3, 1}}},
+      {"negative frames", -10, -1, 4, {-6}, 1, {{-10, -10, 4}, {-2, -2, 4}}},
   };
-  for (const Row& row : rows)
-    EXPECT_EQ(ChunkFrames(row.first, row.last, row.step, row.present, row.perTask), row.tasks) << row.what;
+  for (const Row& row : rows) {
+    const ChunkPlan plan = PlanMissingFrames(row.first, row.last, row.step, row.present, row.perTask);
+    EXPECT_EQ(PlanTasks(plan), row.tasks) << row.what;
+    std::int64_t frames = 0;
+    for (const TaskRange& t : row.tasks) frames += (t.last - t.first) / t.step + 1;
+    EXPECT_EQ(plan.Frames(), frames) << row.what;
+  }
 }
 
 class FarmJobTest : public ProgramTest {
@@ -69,7 +84,7 @@ TEST_F(FarmJobTest, EveryPathReachesTheRendererAsItStandsAndRunsNothing) {
   fs::create_directories(work + "status");
   const std::string marker = work + "pwned";
   const std::string stub = work + "stub.sh";
-  std::ofstream(stub) << "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$STUB_OUT\"\nexit \"${STUB_EXIT:-0}\"\n";
+  std::ofstream(stub) << "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$STUB_OUT\"\nexit \"${STUB_EXIT:-0}\"\n";
   const std::vector<std::string> rows = {
       "C:\\Scenes\\plain.lws",
       "C:\\My Scenes\\two  blanks.lws",
@@ -80,6 +95,7 @@ TEST_F(FarmJobTest, EveryPathReachesTheRendererAsItStandsAndRunsNothing) {
       "C:\\x\\100% \\\\ back\\slash\\.lws",
       "C:\\x\\sz\xe8ne \xa7 d\xe9j\xe0.lws",
       "C:\\x\\$HOME ${PATH} \x1b[31m.lws",
+      "C:\\x\\cr\rlf\n!bang %PATH% !x!.lws",
   };
   for (const std::string& scene : rows) {
     SCOPED_TRACE(scene);
@@ -90,22 +106,24 @@ TEST_F(FarmJobTest, EveryPathReachesTheRendererAsItStandsAndRunsNothing) {
     FarmScene s;
     s.number = 7;
     s.scenePath = scene;
-    s.plan = PlanChunks(1, 3, 1, 0, 10);
+    s.plan = PlanMissingFrames(1, 3, 1, {}, 10);
     job.scenes.push_back(s);
     std::ofstream(work + "scene.sh", std::ios::binary) << SceneScript(job, s);
     const std::string out = work + "args.txt";
-    Run("cd '" + work + "' && SLURM_ARRAY_TASK_ID=1 STUB_OUT='" + out + "' sh scene.sh 2>&1");
+    Run("cd '" + work + "' && SLURM_ARRAY_TASK_ID=0 STUB_OUT='" + out + "' sh scene.sh 2>&1");
     std::ifstream in(out, std::ios::binary);
     std::vector<std::string> args;
-    for (std::string line; std::getline(in, line);) args.push_back(line);
-    EXPECT_EQ(args, (std::vector<std::string>{"-3", "-q", "-d" + job.contentDirectory, scene, "1", "3", "1"}));
+    for (std::string arg; std::getline(in, arg, '\0');) args.push_back(arg);
+    // Text in job scripts is UTF-8: Wine on the node reads it so.
+    EXPECT_EQ(args, (std::vector<std::string>{"-3", "-q", pf::AnsiToUtf8("-d" + job.contentDirectory),
+                                              pf::AnsiToUtf8(scene), "1", "3", "1"}));
     EXPECT_FALSE(fs::exists(marker)) << "something ran";
     const TaskStatus status = ReadTaskStatus("C:\\farm\\status\\scene-007-001.txt");
     EXPECT_EQ(static_cast<int>(status.state), static_cast<int>(TaskState::kFinished));
     EXPECT_EQ(status.exitCode, "0");
   }
   // A renderer that fails: the status says so, with its exit code.
-  Run("cd '" + work + "' && SLURM_ARRAY_TASK_ID=1 STUB_EXIT=3 STUB_OUT=/dev/null sh scene.sh");
+  Run("cd '" + work + "' && SLURM_ARRAY_TASK_ID=0 STUB_EXIT=3 STUB_OUT=/dev/null sh scene.sh");
   const TaskStatus failed = ReadTaskStatus("C:\\farm\\status\\scene-007-001.txt");
   EXPECT_EQ(static_cast<int>(failed.state), static_cast<int>(TaskState::kFailed));
   EXPECT_EQ(failed.exitCode, "3");
@@ -115,27 +133,22 @@ TEST_F(FarmJobTest, EveryPathReachesTheRendererAsItStandsAndRunsNothing) {
   // A renderer that crashes (killed by a signal), and a node without Wine
   // running the default node renderer: failed, with the shell's exit code.
   std::ofstream(stub) << "kill -SEGV $$\n";
-  Run("cd '" + work + "' && SLURM_ARRAY_TASK_ID=1 sh scene.sh");
+  Run("cd '" + work + "' && SLURM_ARRAY_TASK_ID=0 sh scene.sh");
   const TaskStatus crashed = ReadTaskStatus("C:\\farm\\status\\scene-007-001.txt");
   EXPECT_EQ(static_cast<int>(crashed.state), static_cast<int>(TaskState::kFailed));
   EXPECT_EQ(crashed.exitCode, "139");
-  FarmJob wineless;
-  wineless.rendererPath = "C:\\LW\\Programs\\lwsn.exe";
+  // A node renderer command the node does not have: failed, 127.
+  FarmJob missingRenderer;
+  missingRenderer.farm.nodeRenderer = "tb-no-such-renderer";
   FarmScene s;
-  s.number = 8;
+  s.number = 7;
   s.scenePath = "C:\\S\\a.lws";
-  s.plan = PlanChunks(1, 3, 1, 0, 10);
-  wineless.scenes.push_back(s);
-  std::ofstream(work + "wineless.sh", std::ios::binary) << SceneScript(wineless, s);
-  // Only what a job script needs besides Wine: the shell and its few tools.
-  fs::create_directories(work + "bin");
-  for (const char* tool : {"sh", "hostname", "date", "mv", "printf"})
-    if (const std::string found = Run(std::string("command -v ") + tool + " | tr -d '\\n'"); found.rfind('/', 0) == 0)
-      fs::create_symlink(found, work + "bin/" + tool);
-  Run("cd '" + work + "' && SLURM_ARRAY_TASK_ID=1 PATH='" + work + "bin' sh wineless.sh");
-  const TaskStatus noWine = ReadTaskStatus("C:\\farm\\status\\scene-008-001.txt");
-  EXPECT_EQ(static_cast<int>(noWine.state), static_cast<int>(TaskState::kFailed));
-  EXPECT_EQ(noWine.exitCode, "127");
+  s.plan = PlanMissingFrames(1, 3, 1, {}, 10);
+  std::ofstream(work + "scene.sh", std::ios::binary) << SceneScript(missingRenderer, s);
+  Run("cd '" + work + "' && SLURM_ARRAY_TASK_ID=0 sh scene.sh >/dev/null 2>&1");
+  const TaskStatus missing = ReadTaskStatus("C:\\farm\\status\\scene-007-001.txt");
+  EXPECT_EQ(static_cast<int>(missing.state), static_cast<int>(TaskState::kFailed));
+  EXPECT_EQ(missing.exitCode, "127");
 }
 
 TEST_F(FarmJobTest, StatusFilesThatAreNotWholeReadAsUnknown) {
@@ -175,7 +188,7 @@ TEST_F(FarmJobTest, AJobFolderIsWrittenWholeOrNotAtAll) {
     FarmScene s;
     s.number = n;
     s.scenePath = "C:\\S\\s" + std::to_string(n) + ".lws";
-    s.plan = PlanChunks(1, n == 2 ? 0 : 30, 1, 0, 10);
+    s.plan = PlanMissingFrames(1, n == 2 ? 0 : 30, 1, {}, 10);
     job.scenes.push_back(s);
   }
   const std::string folder = "C:\\P\\night.farm\\";
@@ -183,6 +196,7 @@ TEST_F(FarmJobTest, AJobFolderIsWrittenWholeOrNotAtAll) {
     SCOPED_TRACE(fail);
     fs::remove_all(Host("C:\\P\\"));
     WriteWinFile(folder + "old-marker.txt", "old");
+    WriteWinFile(folder + "job.txt", "[Farm Job]\r\nScenes = 0\r\n");
     headless::FailFileOperation(fail);
     std::string error;
     const bool ok = WriteJobFolder(job, folder, error);
@@ -213,19 +227,40 @@ TEST_F(FarmJobTest, AJobFolderIsWrittenWholeOrNotAtAll) {
 
 // Tallowbridge.exe /farm night.tbp writes night.farm\ and ends: 0 when
 // written, 1 with the reason beside the project; also while another copy
-// holds the program folder, and without a window or a message box.
+// holds the program folder, and without a window or a message box. A
+// folder whose jobs may still run and paths the nodes cannot see need
+// /force; a folder of the user's is refused always, and stays as it was.
 TEST_F(FarmJobTest, TheFarmCommandWritesTheFolderOrSaysWhy) {
   struct Row {
     const char* what;
     std::string project;   // "" for no file
+    std::vector<std::string> args;
+    std::function<void()> before;
     int exitCode;
     const char* errorStart;
   };
   const std::string scenes = "[TALLOWBRIDGE1]\r\n[Scenes]\r\n# = 2\r\nScene0 = C:\\S\\s1.lws\r\nScene1 = C:\\S\\s2.lws\r\n";
+  const std::vector<std::string> plain = {"/farm", "C:\\P\\night.tbp"};
+  const std::vector<std::string> forced = {"/farm", "C:\\P\\night.tbp", "/force"};
+  auto stillRunning = [] {
+    WriteWinFile("C:\\P\\night.farm\\job.txt", "[Farm Job]\r\nScenes = 1\r\n[Scene1]\r\nScene = C:\\S\\s1.lws\r\nTasks = 3\r\n");
+    WriteWinFile("C:\\P\\night.farm\\jobs.txt", "4711 scene-001 0 3\n");
+    WriteWinFile("C:\\P\\night.farm\\status\\scene-001-001.txt", "[Task]\r\nState = finished\r\n");
+    WriteWinFile("C:\\P\\night.farm\\status\\scene-001-002.txt", "[Task]\r\nState = running\r\n");
+  };
+  auto shareP = [] { WriteWinFile("C:\\Tallowbridge\\Tallowbridge.ini", ReadWinFile("C:\\Tallowbridge\\Tallowbridge.ini") + "[Farm]\r\nShare on this computer = P:\\\r\nShare on the cluster = /mnt/p\r\n"); };
+  auto usersFolder = [] { WriteWinFile("C:\\P\\night.farm\\mine.txt", "the user's"); };
   const Row rows[] = {
-      {"two scenes", scenes, 0, ""},
-      {"no scenes", "[TALLOWBRIDGE1]\r\n[Scenes]\r\n# = 0\r\n", 1, "The project C:\\P\\night.tbp queues no scenes"},
-      {"no project", "", 1, "Could not load the project C:\\P\\night.tbp"},
+      {"two scenes", scenes, plain, nullptr, 0, ""},
+      {"no scenes", "[TALLOWBRIDGE1]\r\n[Scenes]\r\n# = 0\r\n", plain, nullptr, 1, "The project C:\\P\\night.tbp queues no scenes"},
+      {"no project", "", plain, nullptr, 1, "Could not load the project C:\\P\\night.tbp"},
+      {"jobs that may still run", scenes, plain, stillRunning, 1,
+       "The jobs of C:\\P\\night.farm\\ may still run: 2 task(s) have not ended."},
+      {"jobs that may still run, /force", scenes, forced, stillRunning, 0, ""},
+      {"paths the nodes cannot see", scenes, plain, shareP, 1, "The nodes cannot see C:\\LW\\\r\nThe nodes cannot see C:\\S\\s1.lws\r\n"},
+      {"paths the nodes cannot see, /force", scenes, forced, shareP, 0, ""},
+      {"a folder of the user's, even with /force", scenes, forced, usersFolder, 1,
+       "The folder C:\\P\\night.farm\\ is not a farm job folder of Tallowbridge"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -234,9 +269,11 @@ TEST_F(FarmJobTest, TheFarmCommandWritesTheFolderOrSaysWhy) {
     WriteWinFile("C:\\S\\s1.lws", MakeScene(1, 30, 1, "C:\\Out\\s1\\img"));
     WriteWinFile("C:\\S\\s2.lws", MakeScene(1, 5, 1, "C:\\Out\\s2\\img"));
     WriteWinFile("C:\\Out\\s2\\img0001.tga", "f");
+    WriteWinFile("C:\\Out\\s2\\img0004.tga", "f");
     fs::create_directories(Host("C:\\P\\"));
     if (!row.project.empty()) WriteWinFile("C:\\P\\night.tbp", row.project);
-    headless::SetCommandLineFiles({"/farm", "C:\\P\\night.tbp"});
+    if (row.before) row.before();
+    headless::SetCommandLineFiles(row.args);
     headless::SetFolderHeldElsewhere();
     EXPECT_EXIT(StartUp(), ::testing::ExitedWithCode(row.exitCode), "");
     const std::string error = "C:\\P\\night.farm-error.txt";
@@ -244,27 +281,142 @@ TEST_F(FarmJobTest, TheFarmCommandWritesTheFolderOrSaysWhy) {
       EXPECT_FALSE(WinFileExists(error));
       const std::string submit = ReadWinFile("C:\\P\\night.farm\\submit.sh");
       EXPECT_NE(submit.find("submit 1 3 scene-001.sh no\n"), std::string::npos) << submit;
-      EXPECT_NE(submit.find("submit 2 1 scene-002.sh no\n"), std::string::npos) << submit;
-      EXPECT_NE(ReadWinFile("C:\\P\\night.farm\\scene-002.sh").find("first=$((2 + (task - 1) * 10))"),
-                std::string::npos);
+      EXPECT_NE(submit.find("submit 2 2 scene-002.sh no\n"), std::string::npos) << submit;
+      // Frames 1 and 4 are there: 2-3 and 5 are rendered.
+      EXPECT_NE(ReadWinFile("C:\\P\\night.farm\\scene-002.sh").find("<<'RUNS'\n2 3 1\n5 5 1\nRUNS\n"), std::string::npos);
+      EXPECT_FALSE(WinFileExists("C:\\P\\night.farm\\jobs.txt"));
     } else {
       EXPECT_EQ(ReadWinFile(error).rfind(row.errorStart, 0), 0u) << "[" << ReadWinFile(error) << "]";
       EXPECT_FALSE(WinFileExists("C:\\P\\night.farm\\submit.sh"));
     }
+    if (row.exitCode != 0 && row.project == scenes && row.args == forced) EXPECT_EQ(ReadWinFile("C:\\P\\night.farm\\mine.txt"), "the user's");
   }
 }
 
-TEST(JobFolderTest, FolderNamesAndTheCommandForTheCluster) {
-  FarmSettings farm;
+TEST(JobFolderTest, FolderNames) {
   EXPECT_EQ(JobFolderFor("C:\\Jobs\\night.tbp"), "C:\\Jobs\\night.farm\\");
   EXPECT_EQ(JobFolderFor("C:\\Jobs.v2\\night"), "C:\\Jobs.v2\\night.farm\\");
   EXPECT_EQ(JobFolderFor(""), "");
-  EXPECT_EQ(ClusterPath("P:\\Jobs\\night.farm\\", farm), "P:\\Jobs\\night.farm\\");
-  farm.shareHere = "p:\\";
-  farm.shareOnCluster = "/mnt/projects";
-  EXPECT_EQ(ClusterPath("P:\\Jobs\\night.farm\\", farm), "/mnt/projects/Jobs/night.farm/");
-  EXPECT_EQ(ClusterPath("Q:\\Jobs\\night.farm\\", farm), "Q:\\Jobs\\night.farm\\");
   EXPECT_EQ(SchedulerName("shot 1; rm -rf $(x).lws"), "shot_1__rm_-rf___x_.lws");
+  EXPECT_EQ(SchedulerWord(" render,gpu;$(x)", ","), "render,gpux");
+}
+
+// The "Run on the cluster" line is shell text: pasted, it runs submit.sh
+// of exactly that folder and nothing else. The share matches at a folder
+// boundary only.
+class RunLineTest : public HeadlessTest {};
+TEST_F(RunLineTest, TheRunLineIsOneShellWordUnderTheShareAtAFolderBoundary) {
+  struct Row {
+    const char* what;
+    std::string here, there, folder;
+    std::string path;   // what sh is given
+  };
+  const Row rows[] = {
+      {"no share", "", "", "P:\\Jobs\\night.farm\\", "P:\\Jobs\\night.farm\\submit.sh"},
+      {"under the share", "p:\\jobs", "/mnt/jobs", "P:\\Jobs\\My Show $(id)\\night.farm\\",
+       "/mnt/jobs/My Show $(id)/night.farm/submit.sh"},
+      {"share with its backslash", "P:\\Jobs\\", "/mnt/jobs/", "P:\\Jobs\\a'b`c`;d\\", "/mnt/jobs/a'b`c`;d/submit.sh"},
+      {"a drive root", "P:\\", "/mnt/p", "P:\\x\\", "/mnt/p/x/submit.sh"},
+      {"P:\\Jobs2 is not under P:\\Jobs", "P:\\Jobs", "/mnt/jobs", "P:\\Jobs2\\n.farm\\", "P:\\Jobs2\\n.farm\\submit.sh"},
+      {"the share itself", "P:\\Jobs", "/mnt/jobs", "P:\\Jobs\\", "/mnt/jobs/submit.sh"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    FarmJob job;
+    job.farm.shareHere = row.here;
+    job.farm.shareOnCluster = row.there;
+    const std::string message = WrittenMessage(job, row.folder);
+    const std::string line = message.substr(message.rfind("\n  sh ") + 6);
+    // The shell reads the word back as the path, and runs nothing.
+    const std::string marker = headless::HostPath("C:\\") + "ran";
+    const std::string command = "cd '" + headless::HostPath("C:\\") + "' && printf '%s' " + line;
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+      char buffer[512];
+      for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+      pclose(pipe);
+    }
+    EXPECT_EQ(out, row.path) << line;
+    EXPECT_EQ(line, ShellQuote(row.path));
+  }
+}
+
+// Only the program's own job folder (its job.txt with [Farm Job]) or an
+// empty folder is replaced; anything else is refused and nothing in it
+// changes. Copies beside it are the program's own by name and marker; a
+// link inside the job folder goes as a link.
+class FolderRuleTest : public HeadlessTest {};
+TEST_F(FolderRuleTest, OnlyTheProgramsOwnOrAnEmptyFolderIsReplaced) {
+  struct Row {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> files;   // below C:\P\ before: name, bytes ("/" a folder)
+    std::string folder;
+    bool written;
+    std::vector<std::string> after;   // what must still be there, with its bytes
+  };
+  const std::string job = "[Farm Job]\r\nScenes = 0\r\n";
+  const Row rows[] = {
+      {"a new folder", {}, "C:\\P\\night.farm\\", true, {}},
+      {"an empty folder", {{"night.farm", "/"}}, "C:\\P\\night.farm\\", true, {}},
+      {"the program's own", {{"night.farm\\job.txt", job}, {"night.farm\\status\\a.txt", "x"}}, "C:\\P\\night.farm", true, {}},
+      {"a parent of the shows", {{"Show1\\shot.lws", "s1"}, {"Show2\\out\\f.tga", "f"}}, "C:\\P\\", false,
+       {"Show1\\shot.lws", "Show2\\out\\f.tga"}},
+      {"a user's folder with a file", {{"night.farm\\mine.txt", "mine"}}, "C:\\P\\night.farm\\", false, {"night.farm\\mine.txt"}},
+      {"a job.txt that is no job", {{"night.farm\\job.txt", "[Scenes]\r\n"}}, "C:\\P\\night.farm\\", false, {"night.farm\\job.txt"}},
+      {"a file by that name", {{"night.farm", "a file"}}, "C:\\P\\night.farm\\", false, {"night.farm"}},
+      {"the user's _old and _temp stay", {{"night.farm_old\\a.txt", "o"}, {"night.farm_temp\\b.txt", "t"}}, "C:\\P\\night.farm\\",
+       true, {"night.farm_old\\a.txt", "night.farm_temp\\b.txt"}},
+      {"a copy by name without the marker stays",
+       {{"night.farm.tb-old-1\\c.txt", "c"}, {"night.farm.tb-temp-x\\d.txt", "d"}}, "C:\\P\\night.farm\\", true,
+       {"night.farm.tb-old-1\\c.txt", "night.farm.tb-temp-x\\d.txt"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    TearDown();
+    SetUp();
+    fs::create_directories(headless::HostPath("C:\\P\\"));
+    for (const auto& [name, bytes] : row.files) {
+      if (bytes == "/") fs::create_directories(headless::HostPath("C:\\P\\" + name));
+      else WriteWinFile("C:\\P\\" + name, bytes);
+    }
+    std::string bytesBefore;
+    for (const auto& name : row.after) bytesBefore += ReadWinFile("C:\\P\\" + name) + "|";
+    FarmJob farmJob;
+    std::string error;
+    EXPECT_EQ(WriteJobFolder(farmJob, row.folder, error), row.written) << error;
+    if (!row.written) {
+      EXPECT_NE(error.find(row.folder), std::string::npos) << error;
+    }
+    std::string bytesAfter;
+    for (const auto& name : row.after) bytesAfter += ReadWinFile("C:\\P\\" + name) + "|";
+    EXPECT_EQ(bytesAfter, bytesBefore);
+    if (row.written) {
+      EXPECT_TRUE(WinFileExists(row.folder + (row.folder.back() == '\\' ? "" : "\\") + "job.txt"));
+    }
+  }
+
+  // Links inside the job folder and a leftover copy: the links go, what
+  // they point to stays; the job folder itself as a link is refused.
+  TearDown();
+  SetUp();
+  WriteWinFile("C:\\Show\\keep.tga", "keep");
+  WriteWinFile("C:\\P\\night.farm\\job.txt", job);
+  WriteWinFile("C:\\P\\night.farm.tb-old-99\\tallowbridge-farm-copy.txt", "m");
+  fs::create_directory_symlink(headless::HostPath("C:\\Show"), headless::HostPath("C:\\P\\night.farm\\log"));
+  fs::create_directory_symlink(headless::HostPath("C:\\Show"), headless::HostPath("C:\\P\\night.farm.tb-old-99\\show"));
+  fs::create_symlink(headless::HostPath("C:\\Show\\keep.tga"), headless::HostPath("C:\\P\\night.farm\\f.tga"));
+  std::string error;
+  EXPECT_TRUE(WriteJobFolder(FarmJob{}, "C:\\P\\night.farm\\", error)) << error;
+  EXPECT_EQ(ReadWinFile("C:\\Show\\keep.tga"), "keep");
+  EXPECT_FALSE(fs::is_symlink(headless::HostPath("C:\\P\\night.farm\\log")));
+  EXPECT_FALSE(fs::exists(headless::HostPath("C:\\P\\night.farm.tb-old-99")));
+  fs::create_directory_symlink(headless::HostPath("C:\\P\\night.farm"), headless::HostPath("C:\\P\\link.farm"));
+  EXPECT_FALSE(WriteJobFolder(FarmJob{}, "C:\\P\\link.farm\\", error));
+  EXPECT_TRUE(WinFileExists("C:\\P\\night.farm\\job.txt"));
+  std::vector<std::string> beside;
+  for (const auto& entry : fs::directory_iterator(headless::HostPath("C:\\P\\"))) beside.push_back(entry.path().filename());
+  std::sort(beside.begin(), beside.end());
+  EXPECT_EQ(beside, (std::vector<std::string>{"link.farm", "night.farm"}));
 }
 
 }  // namespace

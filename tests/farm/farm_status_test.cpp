@@ -19,6 +19,7 @@ namespace {
 using StatusFiles = std::vector<std::pair<int, std::string>>;   // task of scene 1, its bytes
 
 const std::string kFolder = "C:\\P\\night.farm\\";
+const std::string kNow = "2026-12-07T22:00:00+01:00";
 
 // Scene 1 renders 30 frames in 3 tasks; scene 2 had every frame when the
 // job was written, and the queue no longer holds it.
@@ -27,11 +28,15 @@ std::string JobText() {
   FarmScene a, b;
   a.number = 1;
   a.scenePath = "C:\\S\\a.lws";
-  a.plan = PlanChunks(1, 30, 1, 0, 10);
+  a.first = 1;
+  a.last = 30;
+  a.plan = PlanMissingFrames(1, 30, 1, {}, 10);
   a.expectedFrames = 30;
   b.number = 2;
   b.scenePath = "C:\\S\\b.lws";
-  b.plan = PlanChunks(1, 5, 1, 5, 10);
+  b.first = 1;
+  b.last = 5;
+  b.plan = PlanMissingFrames(1, 5, 1, {1, 2, 3, 4, 5}, 10);
   b.expectedFrames = 5;
   job.scenes = {a, b};
   return JobDescription(job);
@@ -46,6 +51,9 @@ QueueState QueueOfSceneA() {
   queue.fields[0][kFieldOutputPrefix] = "img";
   queue.fields[0][kFieldOutputFilenameFormat] = "3";
   queue.fields[0][kFieldImageExtension] = ".tga";
+  queue.fields[0][kFieldFirstFrame] = "1";
+  queue.fields[0][kFieldLastFrame] = "30";
+  queue.fields[0][kFieldFrameStep] = "1";
   queue.count = 1;
   return queue;
 }
@@ -108,8 +116,47 @@ TEST_F(FarmStatusTest, TheTextFollowsTheStatusFilesAndTheFrames) {
     for (const auto& [task, bytes] : row.status)
       WriteWinFile(kFolder + "status\\scene-001-00" + std::to_string(task) + ".txt", bytes);
     for (int frame = 1; frame <= row.frames; ++frame)
-      WriteWinFile("C:\\Out\\a\\img" + std::to_string(1000 + frame) + ".tga", "frame");
-    EXPECT_EQ(FarmStatusText(row.typed, QueueOfSceneA()), row.text);
+      WriteWinFile("C:\\Out\\a\\img" + std::to_string(10000 + frame).substr(1) + ".tga", "frame");
+    EXPECT_EQ(FarmStatusText(row.typed, QueueOfSceneA(), kNow), row.text);
+  }
+}
+
+// What a task says of its end and of its life: killed with the signal's
+// exit code, cancelled before it started, and a running task not heard of
+// for five minutes (its Updated time) shown as lost; an Updated time in
+// the future, missing or garbage is no loss.
+TEST_F(FarmStatusTest, KilledCancelledAndLostTasks) {
+  struct Row {
+    const char* what;
+    std::string status;   // of task 2
+    std::string line;     // the counts line, then the notes
+  };
+  const std::string running = "[Task]\r\nState = running\r\nNode = n7\r\nUpdated = ";
+  const Row rows[] = {
+      {"killed by scancel", "[Task]\r\nState = killed\r\nExit code = 143\r\nNode = n1\r\nMessage = ended by signal 15\r\n",
+       "0 running, 0 failed, 2 waiting, 1 killed\r\n  Frames: 0 of 30\r\n  Task 2 killed: ended by signal 15 on n1\r\n"},
+      {"failed: no frames written", "[Task]\r\nState = failed\r\nExit code = 0\r\nNode = n1\r\nMessage = no frames written\r\n",
+       "0 running, 1 failed, 2 waiting\r\n  Frames: 0 of 30\r\n  Task 2 failed: no frames written on n1\r\n"},
+      {"cancelled", "[Task]\r\nState = cancelled\r\n", "0 running, 0 failed, 2 waiting, 1 cancelled\r\n  Frames: 0 of 30\r\n"},
+      {"renewed a minute ago", running + "2026-12-07T20:59:00Z\r\n", "1 running, 0 failed, 2 waiting\r\n  Frames: 0 of 30\r\n"},
+      {"4:59 ago, another offset", running + "2026-12-07T22:55:01+02:00\r\n",
+       "1 running, 0 failed, 2 waiting\r\n  Frames: 0 of 30\r\n"},
+      {"five minutes ago: lost", running + "2026-12-07T20:55:00+00:00\r\n",
+       "1 running, 0 failed, 2 waiting\r\n  Frames: 0 of 30\r\n  Task 2 on n7: no word since 21:55 (node lost?)\r\n"},
+      {"yesterday, behind midnight", running + "2026-12-06T23:30:00+00:00\r\n",
+       "1 running, 0 failed, 2 waiting\r\n  Frames: 0 of 30\r\n  Task 2 on n7: no word since 00:30 (node lost?)\r\n"},
+      {"in the future", running + "2027-01-01T00:00:00+01:00\r\n", "1 running, 0 failed, 2 waiting\r\n  Frames: 0 of 30\r\n"},
+      {"no Updated", "[Task]\r\nState = running\r\n", "1 running, 0 failed, 2 waiting\r\n  Frames: 0 of 30\r\n"},
+      {"garbage Updated", running + "2026-13-45T99:00:00+01:00\r\n", "1 running, 0 failed, 2 waiting\r\n  Frames: 0 of 30\r\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    TearDown();
+    SetUp();
+    WriteWinFile(kFolder + "job.txt", JobText());
+    WriteWinFile(kFolder + "status\\scene-001-002.txt", row.status);
+    const std::string text = FarmStatusText(kFolder, QueueOfSceneA(), kNow);
+    EXPECT_EQ(text.substr(0, text.find("Scene 2")), "Scene 1: a.lws\r\n  Tasks: 0 finished, " + row.line);
   }
 }
 

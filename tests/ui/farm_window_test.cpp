@@ -50,13 +50,13 @@ class FarmWindowTest : public ProgramTest {
 // the scenes no longer in queue order.
 void TypeSettings() {
   SetText(kFramesPerTaskField, " 5 ");
-  SetText(kShareHereField, "C:\\P\\");
-  SetText(kShareOnClusterField, " /mnt/p ");
+  SetText(kShareHereField, "C:\\");
+  SetText(kShareOnClusterField, " /mnt/c ");
   PushGadget(kInQueueOrderCheck);
 }
 const char* const kTypedGroup =
     "[Farm]\r\nEngine = SLURM\r\nFrames per task = 5\r\nNode renderer = \r\nPartition = gpu\r\n"
-    "In queue order = NO\r\nShare on this computer = C:\\P\\\r\nShare on the cluster = /mnt/p\r\n";
+    "In queue order = NO\r\nShare on this computer = C:\\\r\nShare on the cluster = /mnt/c\r\n";
 
 TEST_F(FarmWindowTest, WriteTakesSavesAndWritesTheJobTheViewFollowsItsTasks) {
   struct Row {
@@ -72,8 +72,9 @@ TEST_F(FarmWindowTest, WriteTakesSavesAndWritesTheJobTheViewFollowsItsTasks) {
     int viewSets;            // how often the view's text was set
   };
   const std::string noJob = "No farm job in " + kJob;
-  const std::string written = "2 scene(s) in 7 task(s) written to " + kJob +
-                              "\n\nRun on the cluster:\n  sh /mnt/p/night.farm/submit.sh";
+  const std::string missing = "\n34 frame(s) of 2 scene(s) are missing and will be rendered.";
+  const std::string written = "2 scene(s) in 7 task(s) written to " + kJob + missing +
+                              "\n\nRun on the cluster:\n  sh '/mnt/c/P/night.farm/submit.sh'";
   const std::string waiting =
       "Scene 1: s1.lws\r\n  Tasks: 0 finished, 0 running, 0 failed, 6 waiting\r\n  Frames: 0 of 30\r\n"
       "Scene 2: s2.lws\r\n  Tasks: 0 finished, 0 running, 0 failed, 1 waiting\r\n  Frames: 1 of 5\r\n";
@@ -95,30 +96,30 @@ TEST_F(FarmWindowTest, WriteTakesSavesAndWritesTheJobTheViewFollowsItsTasks) {
       {"a queue is written with the settings typed", true, false, false, {write}, {"Info: " + written}, kJob,
        kTypedGroup, waiting, 2},
       {"beside the last project saved when none is loaded", true, true, false, {write},
-       {"Info: 2 scene(s) in 7 task(s) written to C:\\P\\last.farm\\\n\nRun on the cluster:\n"
-        "  sh /mnt/p/last.farm/submit.sh"},
+       {"Info: 2 scene(s) in 7 task(s) written to C:\\P\\last.farm\\" + missing + "\n\nRun on the cluster:\n"
+        "  sh '/mnt/c/P/last.farm/submit.sh'"},
        "C:\\P\\last.farm\\", kTypedGroup, waiting, 2},
       {"an existing folder answered No stays as it was", true, false, true,
        {[&write] {
          headless::QueueAnswer(pf::kAnswerNo);
          write();
        }},
-       {replace}, "", kTypedGroup, noJob, 1},
+       {replace}, "", kTypedGroup, "", 0},
       {"an existing folder answered Yes is replaced", true, false, true,
        {[&write] {
          headless::QueueAnswer(pf::kAnswerYes);
          write();
        }},
-       {replace, "Info: " + written}, kJob, kTypedGroup, waiting, 2},
+       {replace, "Info: " + written}, kJob, kTypedGroup, waiting, 1},
       {"a write that fails keeps the old folder", true, false, true,
        {[&write] {
-         headless::SetReadOnly("C:\\P\\night.farm_temp\\job.txt");
+         headless::SetReadOnly("C:\\P\\night.farm.tb-temp-" + std::to_string(pf::CurrentProcessId()) + "\\job.txt");
          headless::QueueAnswer(pf::kAnswerYes);
          write();
        }},
-       {replace, "Error!: Could not write C:\\P\\night.farm_temp\\job.txt (full share?); the job folder was left as it "
+       {replace, "Error!: Could not write C:\\P\\night.farm.tb-temp-" + std::to_string(pf::CurrentProcessId()) + "\\job.txt (full share?); the job folder was left as it "
                  "was."},
-       "", kTypedGroup, noJob, 1},
+       "", kTypedGroup, "", 0},
       {"no job folder is an error", true, false, false,
        {[&write] {
          SetText(kJobFolderField, "  ");
@@ -128,13 +129,11 @@ TEST_F(FarmWindowTest, WriteTakesSavesAndWritesTheJobTheViewFollowsItsTasks) {
       {"a folder chosen with Browse is the job folder itself", true, false, false,
        {[] {
           headless::QueuePathAnswer("C:\\Jobs\\tonight\\");
-          headless::QueueAnswer(pf::kAnswerYes);
           PushGadget(kJobFolderBrowseButton);
         },
         [] { EXPECT_EQ(pf::ControlText(kJobFolderField), "C:\\Jobs\\tonight\\"); }, write},
-       {"Question: Replace the farm job folder\nC:\\Jobs\\tonight\\ ?",
-        "Info: 2 scene(s) in 7 task(s) written to C:\\Jobs\\tonight\\\n\nRun on the cluster:\n"
-        "  sh C:\\Jobs\\tonight\\submit.sh"},
+       {"Info: 2 scene(s) in 7 task(s) written to C:\\Jobs\\tonight\\" + missing + "\n\nRun on the cluster:\n"
+        "  sh '/mnt/c/Jobs/tonight/submit.sh'"},
        "C:\\Jobs\\tonight\\", kTypedGroup, waiting, 3},
       {"Close leaves what was typed untaken", true, false, false, {TypeSettings}, {}, "", nullptr, noJob, 1},
       {"a failed task shows at the next tick, an unchanged status is not set again", true, false, false,
@@ -156,7 +155,10 @@ TEST_F(FarmWindowTest, WriteTakesSavesAndWritesTheJobTheViewFollowsItsTasks) {
     TearDown();
     SetUp();
     WriteWinFile(kIni, ReadWinFile(kIni) + "Last Saved Project = C:\\P\\last.tbp\r\n" + kFarmBefore);
-    if (row.oldFolder) WriteWinFile(kJob + "old-marker.txt", "old");
+    if (row.oldFolder) {
+      WriteWinFile(kJob + "old-marker.txt", "old");
+      WriteWinFile(kJob + "job.txt", "[Farm Job]\r\nScenes = 0\r\n");
+    }
     std::string iniAtOpen, view;
     std::size_t messagesAtOpen = 0;
     int viewSets = 0;
@@ -194,10 +196,11 @@ TEST_F(FarmWindowTest, WriteTakesSavesAndWritesTheJobTheViewFollowsItsTasks) {
     EXPECT_EQ(messages, row.messages);
     for (const std::string& folder : {kJob, std::string("C:\\P\\last.farm\\"), std::string("C:\\Jobs\\tonight\\")}) {
       EXPECT_EQ(WinFileExists(folder + "submit.sh"), folder == row.writtenTo) << folder;
-      EXPECT_EQ(WinFileExists(folder + "job.txt"), folder == row.writtenTo) << folder;
+      if (!row.oldFolder || folder != kJob) EXPECT_EQ(WinFileExists(folder + "job.txt"), folder == row.writtenTo) << folder;
     }
     EXPECT_EQ(WinFileExists(kJob + "old-marker.txt"), row.oldFolder && row.writtenTo != kJob);
-    EXPECT_FALSE(WinFileExists("C:\\P\\night.farm_temp")) << "a leftover of the write";
+    for (const auto& entry : std::filesystem::directory_iterator(headless::HostPath("C:\\P\\")))
+      EXPECT_EQ(entry.path().filename().string().find(".tb-"), std::string::npos) << "a leftover of the write";
     const std::string ini = ReadWinFile(kIni);
     if (row.farmGroup) EXPECT_TRUE(ini.ends_with(row.farmGroup)) << ini;
     else EXPECT_EQ(ini, iniAtOpen);

@@ -11,6 +11,8 @@ namespace standin {
 struct Behaviour {
   int frameMs = 200;      // time per frame
   int failAfter = 0;      // frames rendered before the failure below
+  bool failOnFrame = false;   // the failure comes at frame failOn instead, in any run that reaches it
+  int failOn = 0;
   bool exits = false;     // exit with exitCode instead of finishing
   int exitCode = 0;
   bool crash = false;     // end with an access violation

@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
   int step = args.step > 0 ? args.step : 1;
   int done = 0;
   for (int frame = args.first; frame <= args.last; frame += step) {
-    if (done == behaviour.failAfter) FailIfAsked(behaviour, log);
+    if (behaviour.failOnFrame ? frame == behaviour.failOn : done == behaviour.failAfter) FailIfAsked(behaviour, log);
     if (behaviour.frameMs > 0) Sleep(static_cast<DWORD>(behaviour.frameMs));
     if (scene.saveRgb && !scene.prefix.empty()) {
       std::string path = standin::FramePath(scene, args.contentDir, frame);
@@ -188,7 +188,7 @@ int main(int argc, char** argv) {
     }
     ++done;
   }
-  FailIfAsked(behaviour, log);
+  if (!behaviour.failOnFrame) FailIfAsked(behaviour, log);
   log.Line("Rendering done.");
   return 0;
 }

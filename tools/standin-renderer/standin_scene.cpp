@@ -86,7 +86,7 @@ void ApplyBehaviourWords(const std::string& words, Behaviour& behaviour) {
       behaviour.crash = true;
     } else if (word == "hang") {
       behaviour.hang = true;
-    } else if (word == "frameMs" || word == "exit" || word == "after") {
+    } else if (word == "frameMs" || word == "exit" || word == "after" || word == "failOn") {
       int value = 0;
       if (!(in >> value)) break;
       if (word == "frameMs") behaviour.frameMs = value;
@@ -95,6 +95,10 @@ void ApplyBehaviourWords(const std::string& words, Behaviour& behaviour) {
         behaviour.exitCode = value;
       }
       if (word == "after") behaviour.failAfter = value;
+      if (word == "failOn") {
+        behaviour.failOnFrame = true;
+        behaviour.failOn = value;
+      }
     }
   }
 }

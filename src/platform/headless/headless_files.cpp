@@ -227,6 +227,40 @@ bool RemoveDirectoryPath(const std::string& path) {
   return !host.empty() && !IsReadOnly(path) && ::rmdir(host.c_str()) == 0;
 }
 
+bool RemoveLink(const std::string& path) {
+  if (Counting() && Fails("unlink " + path)) return false;
+  std::string host = Host(path);
+  struct stat st {};
+  if (host.empty() || lstat(host.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return false;
+  Record("unlink " + path);
+  return ::unlink(host.c_str()) == 0;
+}
+
+std::string AnsiToUtf8(const std::string& text) {
+  // Windows-1252's 0x80 to 0x9F; the rest of the upper half is Latin-1.
+  static const char16_t kHigh[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                     0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+  std::string out;
+  for (unsigned char c : text) {
+    const unsigned code = c >= 0x80 && c < 0xA0 ? kHigh[c - 0x80] : c;
+    if (code < 0x80) {
+      out += static_cast<char>(code);
+    } else if (code < 0x800) {
+      out += static_cast<char>(0xC0 | (code >> 6));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (code >> 12));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return out;
+}
+
+unsigned long CurrentProcessId() { return static_cast<unsigned long>(::getpid()); }
+
 std::vector<DirEntry> ListDirectory(const std::string& directory, const std::string& pattern) {
   if (Counting() && Fails("list " + directory)) return {};
   std::string host = Host(directory);
@@ -239,6 +273,7 @@ std::vector<DirEntry> ListDirectory(const std::string& directory, const std::str
     if (!Matches(pattern.c_str(), name.c_str())) continue;
     DirEntry entry;
     entry.isDirectory = item.is_directory(ec);
+    entry.isLink = item.is_symlink(ec);
     std::string key = name;
     for (auto& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     entry.name = std::move(name);

@@ -166,6 +166,31 @@ bool RemoveDirectoryPath(const std::string& path) {
   return RemoveDirectoryA(win32::ResolvePath(path).c_str()) != 0;
 }
 
+// A link to a folder goes with RemoveDirectory, one to a file with
+// DeleteFile; neither touches what the link points to.
+bool RemoveLink(const std::string& path) {
+  const std::string resolved = win32::ResolvePath(path);
+  const DWORD attributes = GetFileAttributesA(resolved.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveDirectoryA(resolved.c_str()) != 0;
+  return DeleteFileA(resolved.c_str()) != 0;
+}
+
+std::string AnsiToUtf8(const std::string& text) {
+  if (text.empty()) return text;
+  const int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (wide <= 0) return text;
+  std::wstring w(static_cast<std::size_t>(wide), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), w.data(), wide);
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return text;
+  std::string out(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, out.data(), bytes, nullptr, nullptr);
+  return out;
+}
+
+unsigned long CurrentProcessId() { return GetCurrentProcessId(); }
+
 std::vector<DirEntry> ListDirectory(const std::string& directory, const std::string& pattern) {
   std::vector<DirEntry> out;
   std::string base = win32::ResolvePath(directory);
@@ -179,6 +204,7 @@ std::vector<DirEntry> ListDirectory(const std::string& directory, const std::str
     DirEntry entry;
     entry.name = name;
     entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     out.push_back(entry);
   } while (FindNextFileA(find, &data));
   FindClose(find);
