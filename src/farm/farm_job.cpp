@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 
 #include "core/text.h"
 #include "farm/job_folder.h"
@@ -126,10 +127,37 @@ std::string TaskStatusName(int number, std::int64_t task) {
   return "status/scene-" + Number3(number) + "-" + Number3(task) + ".txt";
 }
 
+namespace {
+
+// The size most of the scene's frames have, or -1 when no two share one
+// (compressed frames differ from each other).
+std::int64_t UsualFrameSize(const std::vector<NumberedFrame>& frames) {
+  std::map<std::int64_t, int> counts;
+  for (const NumberedFrame& frame : frames) ++counts[frame.size];
+  std::int64_t usual = -1;
+  int most = 1;
+  for (const auto& [size, count] : counts)
+    if (count > most) usual = size, most = count;
+  return usual;
+}
+
+}  // namespace
+
+// A renderer writes its frames in order, so a frame a task left cut off is
+// the last of its run (the scene's next frame is missing), or, where the
+// next task's frame follows it, shorter than the scene's usual frame. Only
+// those are read: opening every frame of a thousand scenes would take the
+// plan minutes on a share.
 std::vector<std::int64_t> FramesPresent(const SceneEntry& entry) {
+  const std::vector<NumberedFrame> frames = ListSceneFrames(entry);
+  const std::int64_t usual = UsualFrameSize(frames), step = EffectiveStep(entry);
   std::vector<std::int64_t> numbers;
-  for (const NumberedFrame& frame : ListSceneFrames(entry))
-    if (!FrameProvablyIncomplete(entry[kFieldOutputDir] + frame.name)) numbers.push_back(frame.number);
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    const NumberedFrame& frame = frames[i];
+    const bool endsRun = i + 1 == frames.size() || frames[i + 1].number != frame.number + step;
+    const bool suspect = endsRun || frame.size == 0 || (usual >= 0 && frame.size < usual);
+    if (!suspect || !FrameProvablyIncomplete(entry[kFieldOutputDir] + frame.name)) numbers.push_back(frame.number);
+  }
   return numbers;
 }
 

@@ -269,6 +269,7 @@ struct DirEntry {
   // A junction or symbolic link (FILE_ATTRIBUTE_REPARSE_POINT): what it
   // points to lies elsewhere, so a folder removal takes the link alone.
   bool isLink = false;
+  std::int64_t size = 0;   // bytes of a file, as the listing tells it
 };
 // Entries of directory whose name matches pattern (* and ?, no case).
 std::vector<DirEntry> ListDirectory(const std::string& directory, const std::string& pattern);

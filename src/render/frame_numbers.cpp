@@ -67,7 +67,7 @@ std::vector<NumberedFrame> ListSceneFrames(const SceneEntry& entry) {
   for (pf::DirEntry& file : pf::ListDirectory(entry[kFieldOutputDir], prefix + "*" + FramePatternExtension(entry))) {
     if (file.isDirectory) continue;
     const auto number = FrameNumberOfName(file.name, entry);
-    if (number && IsSceneFrame(entry, *number)) frames.push_back({*number, std::move(file.name)});
+    if (number && IsSceneFrame(entry, *number)) frames.push_back({*number, std::move(file.name), file.size});
   }
   std::sort(frames.begin(), frames.end(), [](const auto& a, const auto& b) { return a.number < b.number; });
   frames.erase(std::unique(frames.begin(), frames.end(), [](const auto& a, const auto& b) { return a.number == b.number; }),

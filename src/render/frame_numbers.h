@@ -29,7 +29,8 @@ bool IsSceneFrame(const SceneEntry& entry, std::int64_t number);
 
 struct NumberedFrame {
   std::int64_t number = 0;
-  std::string name;   // the file name in the entry's output folder
+  std::string name;       // the file name in the entry's output folder
+  std::int64_t size = 0;  // its bytes, as the folder's listing tells them
 };
 
 // The scene's frame files in its output folder whose numbers are frames of

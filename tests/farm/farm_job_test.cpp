@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,64 @@ TEST(MissingFramePlanTest, TasksComeFromTheRunsOfMissingFrames) {
     std::int64_t frames = 0;
     for (const TaskRange& t : row.tasks) frames += (t.last - t.first) / t.step + 1;
     EXPECT_EQ(plan.Frames(), frames) << row.what;
+  }
+}
+
+// A frame a task left cut off counts as missing. Tasks write their frames
+// in order, so only the last frame of a run, and a frame shorter than the
+// scene's usual one, are read; a whole frame in the middle is never opened.
+class FramesPresentTest : public HeadlessTest {};
+
+TEST_F(FramesPresentTest, ACutFrameCountsAsMissingAndOnlySuspectsAreRead) {
+  // A 2 x 2 TGA at 24 bits, whole or cut after `keep` bytes.
+  const auto tga = [](std::size_t keep = std::string::npos) {
+    std::string header(18, '\0');
+    header[2] = 2;
+    header[12] = 2;
+    header[14] = 2;
+    header[16] = 24;
+    return (header + std::string(12, '\x7f')).substr(0, keep);
+  };
+  struct Row {
+    const char* what;
+    std::map<int, std::string> frames;   // number -> bytes
+    std::vector<std::int64_t> present;
+    int opened;                          // frames read to judge them
+  };
+  std::map<int, std::string> all;
+  for (int f = 1; f <= 12; ++f) all[f] = tga();
+  auto with = [&](std::map<int, std::string> changes, std::vector<int> gone = {}) {
+    auto frames = all;
+    for (auto& [f, bytes] : changes) frames[f] = bytes;
+    for (int f : gone) frames.erase(f);
+    return frames;
+  };
+  const Row rows[] = {
+      {"every frame whole: the last is read", all, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, 1},
+      {"a task died writing 5", with({{5, tga(20)}}, {6, 7, 8}), {1, 2, 3, 4, 9, 10, 11, 12}, 2},
+      {"a task died on its last frame, 4, the next task's 5 is there", with({{4, tga(25)}}),
+       {1, 2, 3, 5, 6, 7, 8, 9, 10, 11, 12}, 2},
+      {"0 bytes in the middle", with({{7, ""}}), {1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12}, 2},
+      {"the last frame cut", with({{12, tga(25)}}), {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, 1},
+  };
+  SceneEntry entry{};
+  entry[kFieldOutputDir] = "C:\\Out\\";
+  entry[kFieldOutputPrefix] = "f";
+  entry[kFieldOutputFilenameFormat] = "3";
+  entry[kFieldImageExtension] = ".tga";
+  entry[kFieldFirstFrame] = "1";
+  entry[kFieldLastFrame] = "12";
+  entry[kFieldFrameStep] = "1";
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    fs::remove_all(headless::HostPath("C:\\Out\\"));
+    fs::create_directories(headless::HostPath("C:\\Out\\"));
+    for (const auto& [f, bytes] : row.frames) WriteWinFile("C:\\Out\\f" + std::to_string(10000 + f).substr(1) + ".tga", bytes);
+    headless::FailFileOperation(0);
+    EXPECT_EQ(FramesPresent(entry), row.present);
+    int opened = 0;
+    for (const std::string& op : headless::FileOperations()) opened += op.rfind("open ", 0) == 0;
+    EXPECT_EQ(opened, row.opened);
   }
 }
 

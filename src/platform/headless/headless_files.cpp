@@ -274,6 +274,7 @@ std::vector<DirEntry> ListDirectory(const std::string& directory, const std::str
     DirEntry entry;
     entry.isDirectory = item.is_directory(ec);
     entry.isLink = item.is_symlink(ec);
+    if (!entry.isDirectory) entry.size = static_cast<std::int64_t>(item.file_size(ec));
     std::string key = name;
     for (auto& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     entry.name = std::move(name);

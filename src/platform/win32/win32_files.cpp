@@ -205,6 +205,7 @@ std::vector<DirEntry> ListDirectory(const std::string& directory, const std::str
     entry.name = name;
     entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entry.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    entry.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
     out.push_back(entry);
   } while (FindNextFileA(find, &data));
   FindClose(find);
