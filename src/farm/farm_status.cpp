@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <map>
+#include <string>
+#include <unordered_map>
 
 #include "core/text.h"
 #include "farm/farm_job.h"
@@ -54,7 +56,31 @@ std::string EndLine(std::int64_t task, const char* what, const TaskStatus& statu
 // The tasks that have a status file, by scene: one listing of the status
 // folder, so that a job of many tasks (or a job.txt claiming billions) costs
 // only the files that are there.
-using StatusFiles = std::map<int, std::vector<std::int64_t>>;
+struct ListedStatus {
+  std::int64_t task = 0;
+  std::int64_t size = 0, writeTime = 0;
+  bool operator<(const ListedStatus& other) const { return task < other.task; }
+};
+using StatusFiles = std::map<int, std::vector<ListedStatus>>;
+
+// The window reads the folder again every few seconds: a status file the
+// listing shows unchanged (same size, same time of its last write) is not
+// read again.
+const TaskStatus& StatusOf(const std::string& path, const ListedStatus& listed) {
+  struct Known {
+    std::int64_t size = -1, writeTime = 0;
+    TaskStatus status;
+  };
+  static std::unordered_map<std::string, Known> known;
+  Known& entry = known[path];
+  if (entry.size != listed.size || entry.writeTime != listed.writeTime) {
+    entry.status = ReadTaskStatus(path);
+    // One that was gone since the listing is read again next time.
+    entry.size = entry.status.state == TaskState::kWaiting ? -1 : listed.size;
+    entry.writeTime = listed.writeTime;
+  }
+  return entry.status;
+}
 
 StatusFiles ListStatusFiles(const std::string& folder) {
   StatusFiles files;
@@ -69,21 +95,22 @@ StatusFiles ListStatusFiles(const std::string& folder) {
     if (dash == std::string::npos || !digits(scene) || !digits(task)) continue;
     // Only the names the job writes: 3 digits at least, no other leading zero.
     if (name != TaskStatusName(std::stoi(scene), std::stoll(task)).substr(7)) continue;
-    files[std::stoi(scene)].push_back(std::stoll(task));
+    files[std::stoi(scene)].push_back({std::stoll(task), entry.size, entry.writeTime});
   }
   for (auto& [scene, tasks] : files) std::sort(tasks.begin(), tasks.end());
   return files;
 }
 
-std::string SceneText(const std::string& folder, const JobScene& scene, const std::vector<std::int64_t>& listed,
+std::string SceneText(const std::string& folder, const JobScene& scene, const std::vector<ListedStatus>& listed,
                       const QueueState& queue, const std::string& nowIso) {
   TaskCounts counts;
   std::string notes;
   int seen = 0;
-  for (const std::int64_t task : listed) {
+  for (const ListedStatus& file : listed) {
+    const std::int64_t task = file.task;
     if (task < 1 || task > scene.tasks) continue;
     ++seen;
-    const TaskStatus status = ReadTaskStatus(folder + TaskStatusName(scene.number, task));
+    const TaskStatus& status = StatusOf(folder + TaskStatusName(scene.number, task), file);
     switch (status.state) {
       case TaskState::kWaiting: --seen; break;   // gone since the listing
       case TaskState::kFinished: ++counts.finished; break;
@@ -114,8 +141,8 @@ std::string SceneText(const std::string& folder, const JobScene& scene, const st
   return text + notes;
 }
 
-const std::vector<std::int64_t>& Listed(const StatusFiles& files, int scene) {
-  static const std::vector<std::int64_t> none;
+const std::vector<ListedStatus>& Listed(const StatusFiles& files, int scene) {
+  static const std::vector<ListedStatus> none;
   const auto it = files.find(scene);
   return it == files.end() ? none : it->second;
 }
@@ -180,9 +207,10 @@ std::int64_t TasksNotEnded(const std::string& folder) {
   std::int64_t open = 0;
   for (const JobScene& scene : scenes) {
     std::int64_t ended = 0;
-    for (const std::int64_t task : Listed(files, scene.number)) {
-      if (task < 1 || task > scene.tasks) continue;
-      const TaskState state = ReadTaskStatus(jobFolder + TaskStatusName(scene.number, task)).state;
+    for (const ListedStatus& file : Listed(files, scene.number)) {
+      if (file.task < 1 || file.task > scene.tasks) continue;
+      // Read afresh: whether a folder may be replaced never rests on what was seen before.
+      const TaskState state = ReadTaskStatus(jobFolder + TaskStatusName(scene.number, file.task)).state;
       ended += state == TaskState::kFinished || state == TaskState::kFailed || state == TaskState::kKilled ||
                state == TaskState::kCancelled;
     }

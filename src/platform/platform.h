@@ -270,6 +270,7 @@ struct DirEntry {
   // points to lies elsewhere, so a folder removal takes the link alone.
   bool isLink = false;
   std::int64_t size = 0;   // bytes of a file, as the listing tells it
+  std::int64_t writeTime = 0;   // when it was last written, in the system's own units
 };
 // Entries of directory whose name matches pattern (* and ?, no case).
 std::vector<DirEntry> ListDirectory(const std::string& directory, const std::string& pattern);

@@ -1,6 +1,7 @@
 // The farm status as the Farm window shows it, read from a job folder the
 // way the nodes leave it: every kind of status file a task or a share can
 // leave, frames counted only for a scene the queue holds.
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -158,6 +159,30 @@ TEST_F(FarmStatusTest, KilledCancelledAndLostTasks) {
     const std::string text = FarmStatusText(kFolder, QueueOfSceneA(), kNow);
     EXPECT_EQ(text.substr(0, text.find("Scene 2")), "Scene 1: a.lws\r\n  Tasks: 0 finished, " + row.line);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The window reads the folder every few seconds: a status file the listing
+// shows unchanged is not read again, and one written anew is, even at the
+// same size.
+TEST_F(FarmStatusTest, AnUnchangedStatusFileIsNotReadAgain) {
+  const std::string path = kFolder + "status\\scene-001-001.txt";
+  const std::string running = "[Task]\r\nState = running\r\nNode = n2\r\n";
+  const std::string failed = "[Task]\r\nState = failed\r\nNode = n22\r\n";
+  ASSERT_EQ(running.size(), failed.size());
+  WriteWinFile(kFolder + "job.txt", JobText());
+  WriteWinFile(path, running);
+  EXPECT_NE(FarmStatusText(kFolder, QueueState{}, kNow).find("1 running"), std::string::npos);
+  headless::FailFileOperation(0);
+  EXPECT_NE(FarmStatusText(kFolder, QueueState{}, kNow).find("1 running"), std::string::npos);
+  for (const std::string& op : headless::FileOperations())
+    EXPECT_NE(op.rfind("open " + path, 0), 0u) << op;   // listed, not opened
+  WriteWinFile(path, failed);
+  fs::last_write_time(headless::HostPath(path), fs::last_write_time(headless::HostPath(path)) + std::chrono::seconds(1));
+  EXPECT_NE(FarmStatusText(kFolder, QueueState{}, kNow).find("1 failed"), std::string::npos);
 }
 
 }  // namespace

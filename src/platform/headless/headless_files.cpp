@@ -274,7 +274,10 @@ std::vector<DirEntry> ListDirectory(const std::string& directory, const std::str
     DirEntry entry;
     entry.isDirectory = item.is_directory(ec);
     entry.isLink = item.is_symlink(ec);
-    if (!entry.isDirectory) entry.size = static_cast<std::int64_t>(item.file_size(ec));
+    if (!entry.isDirectory) {
+      entry.size = static_cast<std::int64_t>(item.file_size(ec));
+      entry.writeTime = static_cast<std::int64_t>(item.last_write_time(ec).time_since_epoch().count());
+    }
     std::string key = name;
     for (auto& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     entry.name = std::move(name);

@@ -206,6 +206,8 @@ std::vector<DirEntry> ListDirectory(const std::string& directory, const std::str
     entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entry.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     entry.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    entry.writeTime = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                                data.ftLastWriteTime.dwLowDateTime);
     out.push_back(entry);
   } while (FindNextFileA(find, &data));
   FindClose(find);
