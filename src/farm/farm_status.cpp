@@ -1,6 +1,8 @@
 #include "farm/farm_status.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -101,6 +103,42 @@ StatusFiles ListStatusFiles(const std::string& folder) {
   return files;
 }
 
+// What the scene's status files are now, in one number: any file added,
+// removed or written since changes it.
+std::uint64_t Signature(const std::vector<ListedStatus>& listed) {
+  std::uint64_t hash = 1469598103934665603ull;
+  const auto mix = [&hash](std::int64_t part) { hash = (hash ^ static_cast<std::uint64_t>(part)) * 1099511628211ull; };
+  for (const ListedStatus& file : listed) {
+    mix(file.task);
+    mix(file.size);
+    mix(file.writeTime);
+  }
+  return hash;
+}
+
+// Farm frames appear while the scene's tasks run and as they end, which
+// changes their status files: a scene whose status files are as they were
+// keeps its frame count, counted again only now and then (frames a local
+// render adds), so that a refresh of a thousand scenes does not list a
+// thousand output folders every few seconds.
+std::string CountedFrames(const std::string& key, std::uint64_t signature, bool running,
+                          const std::function<std::string()>& count) {
+  constexpr int kRecountEvery = 10;   // refreshes
+  struct Known {
+    std::uint64_t signature = 0;
+    int age = kRecountEvery;
+    std::string frames;
+  };
+  static std::unordered_map<std::string, Known> known;
+  Known& entry = known[key];
+  if (running || entry.signature != signature || ++entry.age >= kRecountEvery) {
+    entry.signature = signature;
+    entry.age = 0;
+    entry.frames = count();
+  }
+  return entry.frames;
+}
+
 std::string SceneText(const std::string& folder, const JobScene& scene, const std::vector<ListedStatus>& listed,
                       const QueueState& queue, const std::string& nowIso) {
   TaskCounts counts;
@@ -137,7 +175,10 @@ std::string SceneText(const std::string& folder, const JobScene& scene, const st
   counts.waiting = scene.tasks - seen;
   std::string text = "Scene " + std::to_string(scene.number) + ": " + FilePart(scene.scenePath) + "\r\n";
   text += scene.tasks > 0 ? CountsLine(counts) : "  No tasks: every frame was there\r\n";
-  text += "  Frames: " + FramesFound(scene, queue) + " of " + std::to_string(scene.expectedFrames) + "\r\n";
+  const std::string frames =
+      CountedFrames(folder + std::to_string(scene.number) + "|" + scene.scenePath, Signature(listed),
+                    counts.running > 0, [&] { return FramesFound(scene, queue); });
+  text += "  Frames: " + frames + " of " + std::to_string(scene.expectedFrames) + "\r\n";
   return text + notes;
 }
 

@@ -186,3 +186,32 @@ TEST_F(FarmStatusTest, AnUnchangedStatusFileIsNotReadAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+// Farm frames come while the scene's tasks run or as they end: a scene
+// whose status files are as they were is not listed again at each refresh,
+// one with a running task always is, and any change to its status files
+// counts its frames again.
+TEST_F(FarmStatusTest, FramesAreCountedAgainWhenTheScenesTasksMove) {
+  const auto listsFrames = [] {
+    headless::FailFileOperation(0);
+    const std::string text = FarmStatusText(kFolder, QueueOfSceneA(), kNow);
+    for (const std::string& op : headless::FileOperations())
+      if (op == "list C:\\Out\\a\\") return true;
+    return false;
+  };
+  WriteWinFile(kFolder + "job.txt", JobText());
+  WriteWinFile(kFolder + "status\\scene-001-001.txt", "[Task]\r\nState = finished\r\n");
+  WriteWinFile("C:\\Out\\a\\img0001.tga", "frame");
+  EXPECT_TRUE(listsFrames());
+  EXPECT_FALSE(listsFrames());   // nothing moved
+  WriteWinFile(kFolder + "status\\scene-001-002.txt", "[Task]\r\nState = running\r\n");
+  EXPECT_TRUE(listsFrames());
+  EXPECT_TRUE(listsFrames());    // a task runs
+  WriteWinFile(kFolder + "status\\scene-001-002.txt", "[Task]\r\nState = finished\r\n");
+  EXPECT_TRUE(listsFrames());
+  EXPECT_FALSE(listsFrames());
+}
+
+}  // namespace
