@@ -68,15 +68,7 @@ TEST(MissingFramePlanTest, TasksComeFromTheRunsOfMissingFrames) {
 class FramesPresentTest : public HeadlessTest {};
 
 TEST_F(FramesPresentTest, ACutFrameCountsAsMissingAndOnlySuspectsAreRead) {
-  // A 2 x 2 TGA at 24 bits, whole or cut after `keep` bytes.
-  const auto tga = [](std::size_t keep = std::string::npos) {
-    std::string header(18, '\0');
-    header[2] = 2;
-    header[12] = 2;
-    header[14] = 2;
-    header[16] = 24;
-    return (header + std::string(12, '\x7f')).substr(0, keep);
-  };
+  const auto tga = [](std::size_t keep = std::string::npos) { return SmallTga(keep); };
   struct Row {
     const char* what;
     std::map<int, std::string> frames;   // number -> bytes

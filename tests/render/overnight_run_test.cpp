@@ -139,15 +139,7 @@ TEST_F(OvernightTest, AFailingSceneStopsTheRunOrIsPassedOver) {
   }
 }
 
-// A TGA of 2 x 2 pixels at 24 bits, whole or cut after `keep` bytes.
-std::string Tga(std::size_t keep = std::string::npos) {
-  std::string header(18, '\0');
-  header[2] = 2;
-  header[12] = 2;
-  header[14] = 2;
-  header[16] = 24;
-  return (header + std::string(12, '\x7f')).substr(0, keep);
-}
+std::string Tga(std::size_t keep = std::string::npos) { return SmallTga(keep); }
 
 // Before a scene continues, a last frame cut short is moved aside (never
 // deleted), named in the history and rendered again; only that one, though

@@ -52,6 +52,15 @@ void HeadlessTest::TearDown() {
   fs::remove_all(root_, ec);
 }
 
+std::string SmallTga(std::size_t keep) {
+  std::string header(18, '\0');
+  header[2] = 2;
+  header[12] = 2;
+  header[14] = 2;
+  header[16] = 24;
+  return (header + std::string(12, '\x7f')).substr(0, keep);
+}
+
 std::string MakeScene(int first, int last, int step, const std::string& outputPrefix,
                       const std::string& filenameFormat) {
   std::string scene = "LWSC\r\n3\r\n\r\nFirstFrame " + std::to_string(first) + "\r\nLastFrame " +

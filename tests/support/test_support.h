@@ -26,6 +26,9 @@ bool WinFileExists(const std::string& windowsPath);
 // the described 14 lines every save writes while no addition is changed.
 extern const std::string kDefaultsAt233x177;
 
+// A TGA frame of 2 x 2 pixels at 24 bits, whole or cut after `keep` bytes.
+std::string SmallTga(std::size_t keep = std::string::npos);
+
 std::string MakeScene(int first, int last, int step, const std::string& outputPrefix = "",
                       const std::string& filenameFormat = "3");
 
