@@ -253,16 +253,23 @@ void AnswerStrayMessage(const Program& program, const std::string& during, int a
 }
 
 // Wide messages: Wine hands other processes' texts over reliably only so.
+// The text may change between asking its length and reading it (a status
+// set twice in one event): a read that fills the whole buffer may be cut,
+// so it is read again into a larger one.
 std::string Text(HWND hwnd) {
   DWORD_PTR length = 0;
   if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return {};
-  std::wstring buffer(length + 1, L'\0');
-  DWORD_PTR got = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                           SMTO_ABORTIFHUNG, 2000, &got))
-    return {};
-  buffer.resize(got);
-  return Narrow(buffer);
+  for (std::size_t size = length + 64;; size *= 2) {
+    std::wstring buffer(size, L'\0');
+    DWORD_PTR got = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                             SMTO_ABORTIFHUNG, 2000, &got))
+      return {};
+    if (got + 1 < buffer.size() || size > (1u << 24)) {
+      buffer.resize(got);
+      return Narrow(buffer);
+    }
+  }
 }
 
 std::string MessageBoxText(HWND box) { return Text(GetDlgItem(box, 0xFFFF)); }
