@@ -42,21 +42,21 @@ CameraSpan FindCamera(const Lines& lines) {
 // The 9.5 scene with its one camera turned into cameras of the given frame
 // sizes, multipliers and AASamples, and CurrentCamera set. A saver plugin
 // holding binary bytes stands between the cameras and the output lines.
-struct CameraSpec {
+struct CameraValues {
   const char* size;
   const char* multiplier;
   const char* samples;
 };
-Lines Cameras(const std::vector<CameraSpec>& cameras, const std::string& current) {
+Lines Cameras(const std::vector<CameraValues>& cameras, const std::string& current) {
   Lines base = RealLines("move_x.lws");
   CameraSpan span = FindCamera(base);
   const Lines one(base.begin() + span.begin, base.begin() + span.end);
   Lines all;
-  for (const CameraSpec& spec : cameras) {
+  for (const CameraValues& values : cameras) {
     Lines camera = one;
-    ReplaceLine(camera, "FrameSize 640 480", std::string("FrameSize ") + spec.size);
-    ReplaceLine(camera, "ResolutionMultiplier 1.0", std::string("ResolutionMultiplier ") + spec.multiplier);
-    ReplaceLine(camera, "AASamples 1", std::string("AASamples ") + spec.samples);
+    ReplaceLine(camera, "FrameSize 640 480", std::string("FrameSize ") + values.size);
+    ReplaceLine(camera, "ResolutionMultiplier 1.0", std::string("ResolutionMultiplier ") + values.multiplier);
+    ReplaceLine(camera, "AASamples 1", std::string("AASamples ") + values.samples);
     all.insert(all.end(), camera.begin(), camera.end());
   }
   Lines lines(base.begin(), base.begin() + span.begin);
@@ -69,7 +69,7 @@ Lines Cameras(const std::vector<CameraSpec>& cameras, const std::string& current
   return lines;
 }
 
-const std::vector<CameraSpec> kThree = {{"320 240", "1.0", "3"}, {"800 600", "2.0", "5"}, {"1024 768", "1.0", "7"}};
+const std::vector<CameraValues> kThree = {{"320 240", "1.0", "3"}, {"800 600", "2.0", "5"}, {"1024 768", "1.0", "7"}};
 
 Lines ThreeCameras() { return Cameras(kThree, "1"); }
 Lines CurrentCameraPastTheEnd() { return Cameras({kThree[0], kThree[1]}, "7"); }
